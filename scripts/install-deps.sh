@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Sorvant need,
+# and only those that are missing, so a second run costs nothing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config
+  qt6-base-dev libgl-dev            # Qt 6 Core/Gui/Widgets/PrintSupport
+  libgtest-dev libgmock-dev         # unit tests
+  libbenchmark-dev                  # speed and memory benchmarks
+  xvfb xauth                        # screenshots of the real window
+  fonts-liberation2                 # metric-compatible "Arial"
+  fonts-wine                        # metric-compatible "Tahoma" and "MS Sans Serif"
+  python3 python3-xlrd              # independent reader for our .xls files in tests
+  python3-numpy python3-pandas      # reference script the exporter benchmark races against
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing missing packages: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

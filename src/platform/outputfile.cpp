@@ -1,0 +1,100 @@
+#include "outputfile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace sorvant {
+
+OutputFile::OutputFile(const QString &fileName)
+    : m_fileName(fileName)
+{
+}
+
+OutputFile::~OutputFile()
+{
+    if (auto *save = dynamic_cast<QSaveFile *>(m_device.get()))
+        save->cancelWriting(); // nothing committed: the temporary file goes
+}
+
+bool OutputFile::open()
+{
+    const QFileInfo info(m_fileName);
+    if (info.exists()) {
+        if (info.isDir()) {
+            m_error = QStringLiteral("Is a directory");
+            return false;
+        }
+        // Replacing by rename would go around the file's own permissions.
+        if (!info.isWritable()) {
+            m_error = QStringLiteral("Permission denied");
+            return false;
+        }
+        m_direct = !info.isFile();
+    }
+    if (m_direct) {
+        auto file = std::make_unique<QFile>(m_fileName);
+        if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+            m_error = file->errorString();
+            return false;
+        }
+        m_device = std::move(file);
+    } else {
+        auto save = std::make_unique<QSaveFile>(m_fileName);
+        if (!save->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            m_error = save->errorString();
+            return false;
+        }
+        m_device = std::move(save);
+    }
+    return true;
+}
+
+bool OutputFile::write(const char *data, std::size_t size)
+{
+    if (m_failed || !m_device)
+        return false;
+    while (size > 0) {
+        const qint64 n = m_device->write(data, static_cast<qint64>(size));
+        if (n <= 0) {
+            m_failed = true;
+            m_error = m_device->errorString();
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool OutputFile::commit()
+{
+    if (!m_device)
+        return false;
+    if (m_failed) {
+        if (auto *save = dynamic_cast<QSaveFile *>(m_device.get()))
+            save->cancelWriting();
+        return false;
+    }
+    bool ok;
+    if (auto *save = dynamic_cast<QSaveFile *>(m_device.get())) {
+        ok = save->commit();
+    } else {
+        ok = m_device->flush();
+        m_device->close();
+        ok = ok && m_device->error() == QFileDevice::NoError;
+    }
+    if (!ok) {
+        m_failed = true;
+        m_error = m_device->errorString();
+    }
+    m_device.reset();
+    return ok;
+}
+
+QString OutputFile::errorString() const
+{
+    return m_error;
+}
+
+} // namespace sorvant

@@ -1,0 +1,17 @@
+#include "spreadsheetconfig.h"
+
+#include "logdata/loadlog.h"
+
+namespace sorvant {
+
+void configureSpreadsheetStore(DataGridStore &grid)
+{
+    static const int widths[kColumnCount] = {100, 73, 70, 71, 68, 66, 65, 66, 115};
+    for (int c = 0; c < kColumnCount; ++c)
+        grid.setColumnWidth(c, widths[c]);
+    grid.setRowCount(kStartRowCount);
+    GridTableSink sink(grid);
+    WriteHeaders(sink);
+}
+
+} // namespace sorvant

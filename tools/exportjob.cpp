@@ -1,0 +1,149 @@
+#include "exportjob.h"
+
+#include "logdata/loadlog.h"
+#include "output/csvwriter.h"
+#include "platform/usererror.h"
+#include "views/spreadsheetconfig.h"
+
+#include <QLocale>
+
+#include <cstdio>
+#include <memory>
+
+namespace sorvant {
+
+namespace {
+
+QString usageText()
+{
+    return QStringLiteral(
+        "usage: sorvant-export LOG.dat [--step N] [--hide COLS] --csv OUT.csv\n"
+        "\n"
+        "Loads a dryer log as Sorvant does and writes the spreadsheet.\n"
+        "  --step N     records per row, a whole number from 1 (default 25;\n"
+        "               5, 15, 25, 75, 150 are 1, 3, 5, 15, 30 minute averaging)\n"
+        "  --hide COLS  column indices 0-8 to leave out, separated by commas\n"
+        "               (0 Record #, 1 Wet Grain Temp, 2 Grain Temp Inside Dryer,\n"
+        "               3 Dried Grain Temp, 4 Moisture In, 5 Moisture Out,\n"
+        "               6 Unload Rate, 7 Time, 8 Bin Number)\n"
+        "  --csv FILE   write the table as comma-separated text\n"
+        "  --help, --version\n"
+        "The decimal separator follows LC_ALL, LC_NUMERIC and LANG.\n");
+}
+
+void printTo(std::FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+    if (!text.endsWith(QLatin1Char('\n')))
+        std::fputc('\n', stream);
+}
+
+bool parseWhole(const QString &s, int min, int max, int &out)
+{
+    bool ok = false;
+    const qlonglong v = s.toLongLong(&ok);
+    if (!ok || v < min || v > max)
+        return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+int badArguments(QString &message, const QString &why)
+{
+    message = QStringLiteral("sorvant-export: %1\n%2").arg(why, usageText());
+    return 2;
+}
+
+} // namespace
+
+int parseExportArguments(const QStringList &args, ExportOptions &o, QString &message)
+{
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        const auto value = [&](QString &out) {
+            if (i + 1 >= args.size())
+                return false;
+            out = args[++i];
+            return true;
+        };
+        QString v;
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            message = usageText();
+            return -1;
+        }
+        if (a == QLatin1String("--version")) {
+            message = QStringLiteral("sorvant-export " SORVANT_VERSION "\n");
+            return -1;
+        }
+        if (a == QLatin1String("--step")) {
+            if (!value(v) || !parseWhole(v, 1, INT32_MAX, o.step))
+                return badArguments(message, QStringLiteral("--step takes a whole number from 1"));
+        } else if (a == QLatin1String("--hide")) {
+            if (!value(v))
+                return badArguments(message, QStringLiteral("--hide takes column indices"));
+            for (const QString &part : v.split(QLatin1Char(','))) {
+                int c = 0;
+                if (!parseWhole(part.trimmed(), 0, kColumnCount - 1, c))
+                    return badArguments(message, QStringLiteral("--hide takes column indices 0-8 separated by commas"));
+                o.hiddenColumns.push_back(c);
+            }
+        } else if (a == QLatin1String("--csv")) {
+            if (!value(o.csv) || o.csv.isEmpty())
+                return badArguments(message, QStringLiteral("--csv takes a file name"));
+        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
+            return badArguments(message, QStringLiteral("unknown option %1").arg(a));
+        } else if (o.log.isEmpty()) {
+            o.log = a;
+        } else {
+            return badArguments(message, QStringLiteral("only one log file can be exported at a time"));
+        }
+    }
+    if (o.log.isEmpty())
+        return badArguments(message, QStringLiteral("no log file given"));
+    if (o.csv.isEmpty())
+        return badArguments(message, QStringLiteral("nothing to write: give --csv"));
+    return 0;
+}
+
+int runExportTool(int argc, char **argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    ExportOptions o;
+    QString message;
+    const int parsed = parseExportArguments(args, o, message);
+    if (parsed != 0) {
+        printTo(parsed == 2 ? stderr : stdout, message);
+        return parsed < 0 ? 0 : parsed;
+    }
+
+    DataGridStore grid(kColumnCount);
+    configureSpreadsheetStore(grid);
+    for (int c : o.hiddenColumns)
+        grid.HideColumn(c);
+
+    const auto store = std::make_unique<LogStore>();
+    GridTableSink table(grid);
+    LoadTargets targets;
+    targets.table = &table; // no chart asked for: no series are built
+    bool fileError = false;
+    targets.showFileError = [&] { fileError = true; };
+    const CellTextFormat format(QLocale::system().decimalPoint().at(0));
+    const LoadResult loaded = LoadLog(o.log, o.step, *store, format, targets);
+    if (!loaded.ok) {
+        printTo(stderr, QStringLiteral("%1: %2 (%3: %4)")
+                            .arg(fileErrorCaption(), fileErrorText(), o.log, loaded.detail));
+        return 1;
+    }
+    try {
+        SaveToCSV(grid, o.csv);
+    } catch (const UserError &e) {
+        printTo(stderr, QStringLiteral("sorvant-export: %1").arg(e.text()));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace sorvant
