@@ -3,10 +3,13 @@
 #include "logdata/loadlog.h"
 #include "output/csvwriter.h"
 #include "platform/usererror.h"
+#include "views/seriesset.h"
 #include "views/spreadsheetconfig.h"
 
 #include <QLocale>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 
@@ -37,6 +40,34 @@ void printTo(std::FILE *stream, const QString &text)
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
     if (!text.endsWith(QLatin1Char('\n')))
         std::fputc('\n', stream);
+}
+
+// The regional decimal separator, as LC_ALL, LC_NUMERIC and LANG give it.
+QChar systemDecimalSeparator()
+{
+    const QString point = QLocale::system().decimalPoint();
+    return point.isEmpty() ? QLatin1Char('.') : point.at(0);
+}
+
+// A step is any whole number from 1. Beyond the largest int it means the
+// same as the largest int (one row for any log), so it is clamped, not refused.
+bool parseStep(const QString &s, int &out)
+{
+    if (s.isEmpty())
+        return false;
+    for (const QChar ch : s) {
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
+            return false;
+    }
+    qsizetype first = 0;
+    while (first < s.size() && s.at(first) == QLatin1Char('0'))
+        ++first;
+    const qsizetype digits = s.size() - first;
+    if (digits == 0)
+        return false; // zero
+    const qlonglong v = digits > 10 ? INT32_MAX : s.mid(first).toLongLong();
+    out = static_cast<int>(std::min<qlonglong>(v, INT32_MAX));
+    return true;
 }
 
 bool parseWhole(const QString &s, int min, int max, int &out)
@@ -77,7 +108,7 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
             return -1;
         }
         if (a == QLatin1String("--step")) {
-            if (!value(v) || !parseWhole(v, 1, INT32_MAX, o.step))
+            if (!value(v) || !parseStep(v, o.step))
                 return badArguments(message, QStringLiteral("--step takes a whole number from 1"));
         } else if (a == QLatin1String("--hide")) {
             if (!value(v))
@@ -101,9 +132,48 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
     }
     if (o.log.isEmpty())
         return badArguments(message, QStringLiteral("no log file given"));
-    if (o.csv.isEmpty())
+    if (!o.hasOutput())
         return badArguments(message, QStringLiteral("nothing to write: give --csv"));
     return 0;
+}
+
+int runExport(const ExportOptions &o, std::FILE *errors)
+{
+    DataGridStore grid(kColumnCount);
+    configureSpreadsheetStore(grid);
+    for (int c : o.hiddenColumns)
+        grid.HideColumn(c);
+    std::unique_ptr<SeriesSet> series;
+    if (o.needsSeries())
+        series = std::make_unique<SeriesSet>();
+
+    const auto store = std::make_unique<LogStore>();
+    GridTableSink table(grid);
+    LoadTargets targets;
+    targets.table = &table;
+    targets.series = series.get();
+    const CellTextFormat format(systemDecimalSeparator());
+    const LoadResult loaded = LoadLog(o.log, o.step, *store, format, targets);
+    if (!loaded.ok) {
+        printTo(errors, QStringLiteral("%1: %2 (%3: %4)")
+                            .arg(fileErrorCaption(), fileErrorText(), o.log, loaded.detail));
+        return 1;
+    }
+
+    // Every output is attempted even when an earlier one failed, so one bad
+    // target does not cost the user the others.
+    int exitCode = 0;
+    const auto write = [&](const auto &writer) {
+        try {
+            writer();
+        } catch (const UserError &e) {
+            printTo(errors, QStringLiteral("sorvant-export: %1").arg(e.text()));
+            exitCode = 1;
+        }
+    };
+    if (!o.csv.isEmpty())
+        write([&] { SaveToCSV(grid, o.csv); });
+    return exitCode;
 }
 
 int runExportTool(int argc, char **argv)
@@ -118,32 +188,7 @@ int runExportTool(int argc, char **argv)
         printTo(parsed == 2 ? stderr : stdout, message);
         return parsed < 0 ? 0 : parsed;
     }
-
-    DataGridStore grid(kColumnCount);
-    configureSpreadsheetStore(grid);
-    for (int c : o.hiddenColumns)
-        grid.HideColumn(c);
-
-    const auto store = std::make_unique<LogStore>();
-    GridTableSink table(grid);
-    LoadTargets targets;
-    targets.table = &table; // no chart asked for: no series are built
-    bool fileError = false;
-    targets.showFileError = [&] { fileError = true; };
-    const CellTextFormat format(QLocale::system().decimalPoint().at(0));
-    const LoadResult loaded = LoadLog(o.log, o.step, *store, format, targets);
-    if (!loaded.ok) {
-        printTo(stderr, QStringLiteral("%1: %2 (%3: %4)")
-                            .arg(fileErrorCaption(), fileErrorText(), o.log, loaded.detail));
-        return 1;
-    }
-    try {
-        SaveToCSV(grid, o.csv);
-    } catch (const UserError &e) {
-        printTo(stderr, QStringLiteral("sorvant-export: %1").arg(e.text()));
-        return 1;
-    }
-    return 0;
+    return runExport(o, stderr);
 }
 
 } // namespace sorvant

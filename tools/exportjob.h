@@ -3,21 +3,33 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdio>
 #include <vector>
 
 namespace sorvant {
 
+// One run of sorvant-export. Each output format adds its target here, its
+// option in parseExportArguments() and its writer in runExport().
 struct ExportOptions {
     QString log;
     int step = 25;
     std::vector<int> hiddenColumns;
-    QString csv;
+    QString csv; // empty: no CSV asked for
+
+    bool hasOutput() const { return !csv.isEmpty(); }
+    // Only the chart outputs need the six series; a CSV alone builds none.
+    bool needsSeries() const { return false; }
 };
 
 // Parses the command line (without argv[0]). Returns 0 when the job should
-// run, otherwise the exit code (0 for --help/--version, 2 for bad arguments),
-// with what to print in `message`.
+// run, -1 after --help or --version, 2 for bad arguments, with what to print
+// in `message`.
 int parseExportArguments(const QStringList &args, ExportOptions &options, QString &message);
+
+// Loads the log into a grid configured as Sorvant's spreadsheet and writes
+// every requested output. Errors go to `errors`. Returns the exit code: 0, or
+// 1 when the load or a write failed.
+int runExport(const ExportOptions &options, std::FILE *errors);
 
 int runExportTool(int argc, char **argv);
 
