@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+namespace sorvant {
+
+// Only one Sorvant runs per user. The first start listens on a per-user local
+// socket; a later start connects to it, asks the running one to come forward
+// and ends. The check and the listen happen under a lock file, so two starts
+// at the same moment give exactly one primary, and a socket left behind by a
+// crashed instance is recognised (nobody answers) and replaced.
+class SingleInstance : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SingleInstance(const QString &serverName = defaultServerName(), QObject *parent = nullptr);
+    ~SingleInstance() override;
+
+    // "<runtime folder>/Sorvant-<uid>": one name per user, in the user's own
+    // runtime folder ($XDG_RUNTIME_DIR) so no other user can reach it.
+    static QString defaultServerName();
+
+    // True: no other instance runs, and this one now listens. False: another
+    // instance runs and has been asked to come forward; the caller ends with
+    // exit code 0 without looking at its command line or any setting. When
+    // the socket cannot be set up at all the answer is true: running without
+    // the guard is better than not running.
+    bool tryBecomePrimary();
+
+    bool isPrimary() const;
+    QString serverName() const { return m_serverName; }
+    // The lock file around the check, beside the socket.
+    QString lockFilePath() const;
+
+signals:
+    // In the primary instance: a later start asked it to come forward.
+    void activationRequested();
+
+private:
+    void acceptConnections();
+    bool askRunningInstance();
+
+    QString m_serverName;
+    QLocalServer *m_server = nullptr;
+};
+
+} // namespace sorvant
