@@ -43,9 +43,9 @@ long clampLong(double v, long lo, long hi)
     return r < lo ? lo : (r > hi ? hi : r);
 }
 
-int usage(const char *argv0)
+int usage(const char *argv0, std::FILE *to = stderr)
 {
-    std::fprintf(stderr,
+    std::fprintf(to,
                  "usage: %s OUT.dat [--records N] [--seed S] [--start HH:MM]\n"
                  "Writes a demo dryer log: N records (default 7200, 24 hours), one every 12 seconds.\n",
                  argv0);
@@ -72,7 +72,7 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
-            usage(argv[0]);
+            usage(argv[0], stdout);
             return 0;
         }
         if (a == "--records" && i + 1 < argc) {

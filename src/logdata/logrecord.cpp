@@ -10,14 +10,20 @@ void fixByteOrder(LogRecord *records, std::size_t count) noexcept
     (void)records;
     (void)count; // the file's order is already the host's
 #else
-    // Work on the raw words so the loop vectorises; the last four bytes of a
-    // record are single bytes and stay as they are.
-    for (std::size_t i = 0; i < count; ++i) {
-        std::uint16_t w[6];
-        std::memcpy(w, &records[i], sizeof w);
-        for (auto &v : w)
-            v = static_cast<std::uint16_t>((v >> 8) | (v << 8));
-        std::memcpy(&records[i], w, sizeof w);
+    // Two 64-bit words per record: the first holds four 16-bit fields, the
+    // second two more and then the four single bytes, which stay as they are.
+    // Swapping bytes within each 16-bit lane is two masks and two shifts, and
+    // the loop vectorises.
+    constexpr std::uint64_t kLow = 0x00FF00FF00FF00FFull;
+    constexpr std::uint64_t kSecondLow = 0x0000000000FF00FFull;
+    constexpr std::uint64_t kSecondKeep = 0xFFFFFFFF00000000ull;
+    auto *bytes = reinterpret_cast<unsigned char *>(records);
+    for (std::size_t i = 0; i < count; ++i, bytes += sizeof(LogRecord)) {
+        std::uint64_t w[2];
+        std::memcpy(w, bytes, sizeof w);
+        w[0] = ((w[0] & kLow) << 8) | ((w[0] >> 8) & kLow);
+        w[1] = (w[1] & kSecondKeep) | ((w[1] & kSecondLow) << 8) | ((w[1] >> 8) & kSecondLow);
+        std::memcpy(bytes, w, sizeof w);
     }
 #endif
 }

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace sorvant {
@@ -22,6 +23,8 @@ public:
     virtual void writeRow(int row, const std::array<std::string_view, kColumnCount> &cells) = 0;
     virtual int RowCount() const = 0;
     virtual void setRowCount(int rows) = 0;
+    // A hint before the rows are written: RowCount will reach `rows`.
+    virtual void reserveRows(int rows) { (void)rows; }
 };
 
 // What the load needs of the six chart series (index 0 is Series1).
@@ -31,6 +34,8 @@ public:
     virtual ~SeriesSink() = default;
     virtual void Clear(int series) = 0;
     virtual void AddXY(int series, double x, double y, std::string_view labelUtf8) = 0;
+    // A hint after Clear(): `points` points will be added to the series.
+    virtual void reserve(int series, std::size_t points) { (void)series; (void)points; }
 };
 
 // What the load needs of the progress bar.

@@ -3,14 +3,67 @@
 #include "platform/outputfile.h"
 #include "platform/usererror.h"
 
+#include <cstring>
+#include <memory>
 #include <vector>
 
 namespace sorvant {
 
+namespace {
+
+// True when the cell needs none of the encoding rules: nearly all of
+// Sorvant's cells, which then go straight through.
+bool isPlainField(std::string_view cell)
+{
+    if (cell.empty())
+        return false;
+    for (const char ch : cell) {
+        if (ch == '"' || ch == ',' || ch == '\r')
+            return false;
+    }
+    return true;
+}
+
+// Lines are gathered in a fixed buffer and handed to the file in large
+// writes; the whole file never sits in memory.
+class LineBuffer
+{
+public:
+    explicit LineBuffer(OutputFile &file) : m_file(file) {}
+
+    bool append(const char *data, std::size_t size)
+    {
+        if (size > kSize - m_used) {
+            if (!flush())
+                return false;
+            if (size > kSize)
+                return m_file.write(data, size);
+        }
+        std::memcpy(m_data + m_used, data, size);
+        m_used += size;
+        return true;
+    }
+    bool append(std::string_view text) { return append(text.data(), text.size()); }
+    bool flush()
+    {
+        const bool ok = m_used == 0 || m_file.write(m_data, m_used);
+        m_used = 0;
+        return ok;
+    }
+
+private:
+    static constexpr std::size_t kSize = std::size_t(1) << 16;
+    OutputFile &m_file;
+    std::size_t m_used = 0;
+    char m_data[kSize];
+};
+
+} // namespace
+
 void appendCsvField(std::string &out, std::string_view cell)
 {
     // Plain texts, which are nearly all of Sorvant's cells, go straight through.
-    if (!cell.empty() && cell.find_first_of("\",\r") == std::string_view::npos) {
+    if (isPlainField(cell)) {
         out.append(cell);
         return;
     }
@@ -48,6 +101,7 @@ void appendCsvField(std::string &out, std::string_view cell)
     out.append(t);
 }
 
+
 void SaveToCSV(const DataGridStore &grid, const QString &fileName)
 {
     OutputFile file(fileName);
@@ -61,30 +115,37 @@ void SaveToCSV(const DataGridStore &grid, const QString &fileName)
     std::vector<int> columns;
     for (int p = 0; p < grid.ColCount(); ++p)
         columns.push_back(grid.columnAt(p));
+    // A never-written row is all empty fields.
+    std::string emptyLine;
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        emptyLine.append(i == 0 ? "\"\"" : ",\"\"");
+    emptyLine.append("\r\n");
 
-    constexpr std::size_t kFlushAt = 1 << 16;
-    std::string buffer;
-    buffer.reserve(kFlushAt + 4096);
-    for (int r = 0; r < grid.RowCount(); ++r) {
+    const auto buffer = std::make_unique<LineBuffer>(file);
+    std::vector<std::string_view> cells(static_cast<std::size_t>(grid.columnTotal()));
+    std::string encoded;
+    bool ok = true;
+    for (int r = 0; r < grid.RowCount() && ok; ++r) {
         if (grid.rowIsEmpty(r)) {
-            // A never-written row is all empty fields.
-            for (std::size_t i = 0; i < columns.size(); ++i)
-                buffer.append(i == 0 ? "\"\"" : ",\"\"");
-        } else {
-            for (std::size_t i = 0; i < columns.size(); ++i) {
-                if (i > 0)
-                    buffer += ',';
-                appendCsvField(buffer, grid.cellUtf8(columns[i], r));
+            ok = buffer->append(emptyLine);
+            continue;
+        }
+        grid.rowUtf8(r, cells.data());
+        for (std::size_t i = 0; i < columns.size() && ok; ++i) {
+            if (i > 0)
+                ok = buffer->append(",", 1);
+            const std::string_view cell = cells[static_cast<std::size_t>(columns[i])];
+            if (isPlainField(cell)) {
+                ok = ok && buffer->append(cell);
+            } else {
+                encoded.clear();
+                appendCsvField(encoded, cell);
+                ok = ok && buffer->append(encoded);
             }
         }
-        buffer.append("\r\n");
-        if (buffer.size() >= kFlushAt) {
-            if (!file.write(buffer.data(), buffer.size()))
-                fail();
-            buffer.clear();
-        }
+        ok = ok && buffer->append("\r\n", 2);
     }
-    if (!file.write(buffer.data(), buffer.size()) || !file.commit())
+    if (!ok || !buffer->flush() || !file.commit())
         fail();
 }
 

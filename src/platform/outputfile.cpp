@@ -25,8 +25,11 @@ bool OutputFile::open()
             m_error = QStringLiteral("Is a directory");
             return false;
         }
-        // Replacing by rename would go around the file's own permissions.
-        if (!info.isWritable()) {
+        // Replacing by rename would go around the file's own permissions. A
+        // file marked read-only for everyone stays so even for the superuser,
+        // who could otherwise write anything.
+        constexpr auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+        if (!info.isWritable() || (info.isFile() && !(info.permissions() & anyWrite))) {
             m_error = QStringLiteral("Permission denied");
             return false;
         }

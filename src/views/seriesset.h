@@ -21,6 +21,10 @@ public:
     {
         m_series[static_cast<std::size_t>(series)].AddXY(x, y, labelUtf8);
     }
+    void reserve(int series, std::size_t points) override
+    {
+        m_series[static_cast<std::size_t>(series)].reserve(points);
+    }
 
 private:
     std::array<ChartSeries, kSeriesCount> m_series;

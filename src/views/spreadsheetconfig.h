@@ -27,6 +27,7 @@ public:
     }
     int RowCount() const override { return m_grid.RowCount(); }
     void setRowCount(int rows) override { m_grid.setRowCount(rows); }
+    void reserveRows(int rows) override { m_grid.reserveRows(rows); }
 
 private:
     DataGridStore &m_grid;

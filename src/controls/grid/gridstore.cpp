@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <stdexcept>
+#include <sys/mman.h>
 
 namespace {
 
@@ -16,7 +18,45 @@ std::size_t lengthBytes(std::size_t len)
     return len < kLongLength ? 1 : 5;
 }
 
+// Row offsets are 32-bit, so the arena never needs more than 4 GiB of address
+// space. Reserving it costs nothing until pages are touched; a system that
+// refuses so much gets a smaller reservation.
+constexpr std::size_t kArenaReserve = std::size_t(1) << 32;
+constexpr std::size_t kArenaMinReserve = std::size_t(1) << 26;
+constexpr std::size_t kPage = 4096;
+
 } // namespace
+
+DataGridStore::Arena::~Arena()
+{
+    if (m_base)
+        ::munmap(m_base, m_reserved);
+}
+
+char *DataGridStore::Arena::grow(std::size_t bytes)
+{
+    if (!m_base) {
+        for (std::size_t want = kArenaReserve; want >= kArenaMinReserve; want /= 2) {
+            void *p = ::mmap(nullptr, want, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
+                             -1, 0);
+            if (p != MAP_FAILED) {
+                m_base = static_cast<char *>(p);
+                m_reserved = want;
+                break;
+            }
+        }
+        if (!m_base)
+            throw std::bad_alloc();
+    }
+    if (bytes > m_reserved - m_size)
+        throw std::length_error("grid cell storage is full");
+    char *at = m_base + m_size;
+    m_size += bytes;
+    m_highWater = std::max(m_highWater, m_size);
+    return at;
+}
+
+DataGridStore::~DataGridStore() = default;
 
 DataGridStore::DataGridStore(int columns, int rows)
     : m_columns(std::max(1, columns))
@@ -63,7 +103,7 @@ void DataGridStore::checkColumn(int column) const
 
 void DataGridStore::Clear()
 {
-    m_arena.clear(); // keeps its capacity: the next load reuses the pages
+    m_arena.shrink(0); // the pages stay: the next load reuses them
     m_garbage = 0;
     std::fill(m_rows.begin(), m_rows.end(), RowSlot{});
     if (!m_rows.empty())
@@ -113,8 +153,7 @@ void DataGridStore::writeRowBlob(int row, const CellRef *cells)
     const std::size_t offset = m_arena.size();
     if (offset + size > UINT32_MAX)
         throw std::length_error("grid cell storage exceeds 4 GiB");
-    m_arena.resize(offset + size);
-    char *out = m_arena.data() + offset;
+    char *out = m_arena.grow(size);
     for (int c = 0; c < m_columns; ++c)
         *out++ = static_cast<char>(cells[c].align);
     for (int c = 0; c < m_columns; ++c) {
@@ -129,9 +168,10 @@ void DataGridStore::writeRowBlob(int row, const CellRef *cells)
         }
     }
     for (int c = 0; c < m_columns; ++c) {
-        // The source may live in the arena itself (an old blob of this row):
-        // it was copied out before the resize could move it, see setCellUtf8.
-        std::memcpy(out, cells[c].text.data(), cells[c].text.size());
+        // A source inside the arena (an older blob) stays valid: the arena
+        // only grows at its end and never moves.
+        if (!cells[c].text.empty())
+            std::memcpy(out, cells[c].text.data(), cells[c].text.size());
         out += cells[c].text.size();
     }
     RowSlot &slot = m_rows[static_cast<std::size_t>(row)];
@@ -158,13 +198,12 @@ void DataGridStore::setCellUtf8(int column, int row, std::string_view text)
 {
     checkColumn(column);
     ensureRow(row);
-    // Copy the row out first: rewriting appends to the arena, which may move.
-    std::vector<std::string> copies(static_cast<std::size_t>(m_columns));
+    // The row is rewritten at the arena's end; the old blob it reads from
+    // stays where it is until a compaction, which runs only afterwards.
     std::vector<CellRef> cells(static_cast<std::size_t>(m_columns));
     for (int c = 0; c < m_columns; ++c) {
         const CellRef ref = cellRef(c, row);
-        copies[static_cast<std::size_t>(c)] = c == column ? std::string(text) : std::string(ref.text);
-        cells[static_cast<std::size_t>(c)] = {copies[static_cast<std::size_t>(c)], ref.align};
+        cells[static_cast<std::size_t>(c)] = {c == column ? text : ref.text, ref.align};
     }
     writeRowBlob(row, cells.data());
     compactIfWasteful();
@@ -182,7 +221,7 @@ void DataGridStore::setAlignments(int column, int row, HAlign alignment)
     ensureRow(row);
     const RowSlot &slot = m_rows[static_cast<std::size_t>(row)];
     if (slot.size != 0) { // the alignment byte can change in place
-        m_arena[slot.offset + static_cast<std::size_t>(column)] = static_cast<char>(alignment);
+        m_arena.data()[slot.offset + static_cast<std::size_t>(column)] = static_cast<char>(alignment);
         notifyCells(row, row);
         return;
     }
@@ -214,6 +253,36 @@ bool DataGridStore::rowIsEmpty(int row) const
     return row < 0 || row >= RowCount() || m_rows[static_cast<std::size_t>(row)].size == 0;
 }
 
+void DataGridStore::rowUtf8(int row, std::string_view *texts) const
+{
+    if (rowIsEmpty(row)) {
+        std::fill(texts, texts + m_columns, std::string_view());
+        return;
+    }
+    const RowSlot &slot = m_rows[static_cast<std::size_t>(row)];
+    const char *blob = m_arena.data() + slot.offset;
+    const auto *len = reinterpret_cast<const unsigned char *>(blob + m_columns);
+    // Lengths first, then the texts in column order.
+    const auto readLength = [](const unsigned char *&at) -> std::size_t {
+        if (*at != kLongLength)
+            return *at++;
+        std::uint32_t v;
+        std::memcpy(&v, at + 1, 4);
+        at += 5;
+        return v;
+    };
+    const unsigned char *at = len;
+    for (int c = 0; c < m_columns; ++c)
+        readLength(at);
+    const char *text = reinterpret_cast<const char *>(at);
+    at = len;
+    for (int c = 0; c < m_columns; ++c) {
+        const std::size_t l = readLength(at);
+        texts[c] = std::string_view(text, l);
+        text += l;
+    }
+}
+
 std::string_view DataGridStore::cellUtf8(int column, int row) const
 {
     return cellRef(column, row).text;
@@ -229,22 +298,28 @@ void DataGridStore::compactIfWasteful()
 {
     if (m_garbage < kCompactThreshold || m_garbage < m_arena.size() / 2)
         return;
-    std::vector<char> fresh;
-    fresh.reserve(m_arena.size() - m_garbage);
+    // Slide the live blobs down in arena order; each lands at or below where
+    // it was, so nothing is overwritten before it is moved.
+    std::vector<RowSlot *> live;
     for (RowSlot &slot : m_rows) {
-        if (slot.size == 0)
-            continue;
-        const std::size_t at = fresh.size();
-        fresh.insert(fresh.end(), m_arena.begin() + slot.offset, m_arena.begin() + slot.offset + slot.size);
-        slot.offset = static_cast<std::uint32_t>(at);
+        if (slot.size != 0)
+            live.push_back(&slot);
     }
-    m_arena.swap(fresh);
+    std::sort(live.begin(), live.end(), [](const RowSlot *a, const RowSlot *b) { return a->offset < b->offset; });
+    std::size_t at = 0;
+    for (RowSlot *slot : live) {
+        if (slot->offset != at)
+            std::memmove(m_arena.data() + at, m_arena.data() + slot->offset, slot->size);
+        slot->offset = static_cast<std::uint32_t>(at);
+        at += slot->size;
+    }
+    m_arena.shrink(at);
     m_garbage = 0;
 }
 
 std::size_t DataGridStore::cellBytes() const
 {
-    return m_arena.capacity() + m_rows.capacity() * sizeof(RowSlot);
+    return (m_arena.touchedBytes() + kPage - 1) / kPage * kPage + m_rows.capacity() * sizeof(RowSlot);
 }
 
 // --- rows ----------------------------------------------------------------
@@ -259,11 +334,17 @@ void DataGridStore::setRowCount(int rows)
         m_garbage += m_rows[static_cast<std::size_t>(r)].size;
     m_rows.resize(static_cast<std::size_t>(rows));
     if (rows == 0) {
-        m_arena.clear();
+        m_arena.shrink(0);
         m_garbage = 0;
     }
     for (Observer *o : m_observers)
         o->rowCountChanged(old, rows);
+}
+
+void DataGridStore::reserveRows(int rows)
+{
+    if (rows > 0)
+        m_rows.reserve(static_cast<std::size_t>(rows));
 }
 
 // --- columns -------------------------------------------------------------

@@ -13,7 +13,9 @@
 // hiding, showing and moving a column change only where it is displayed.
 // Texts are kept as UTF-8, a row's cells packed together in one arena, so a
 // table of 144,001 nine-cell rows takes a few megabytes and rows never written
-// take no cell storage at all.
+// take no cell storage at all. The arena is one reserved stretch of address
+// space that never moves: growing it touches only the new bytes and copies
+// nothing, and a table refilled after Clear() reuses the same pages.
 class DataGridStore
 {
 public:
@@ -29,6 +31,9 @@ public:
     };
 
     explicit DataGridStore(int columns = 1, int rows = 1);
+    ~DataGridStore();
+    DataGridStore(const DataGridStore &) = delete;
+    DataGridStore &operator=(const DataGridStore &) = delete;
 
     void addObserver(Observer *observer);
     void removeObserver(Observer *observer);
@@ -48,10 +53,16 @@ public:
     // one alignment: the fast path for a load.
     void setRowUtf8(int row, const std::string_view *texts, int count, HAlign alignment);
     bool rowIsEmpty(int row) const;
+    // The texts of every column of one row, by column index, in one pass
+    // (`texts` has room for columnTotal() views). Valid until the next change.
+    void rowUtf8(int row, std::string_view *texts) const;
 
     // --- rows ------------------------------------------------------------
     int RowCount() const { return static_cast<int>(m_rows.size()); }
     void setRowCount(int rows);
+    // Room for `rows` rows without growing, for a caller that knows the size
+    // ahead (a load); RowCount is unchanged.
+    void reserveRows(int rows);
 
     // --- columns ---------------------------------------------------------
     int columnTotal() const { return static_cast<int>(m_order.size()); } // hidden ones included
@@ -69,7 +80,8 @@ public:
     // column keeps its index, cells, width and header.
     void moveColumn(int fromDisplayPosition, int toDisplayPosition);
 
-    // Memory held by the cells (for the benchmarks).
+    // Memory held by the cells: the arena pages touched and the row table
+    // (for the benchmarks).
     std::size_t cellBytes() const;
 
 private:
@@ -80,6 +92,27 @@ private:
     struct CellRef {
         std::string_view text;
         HAlign align;
+    };
+    // Bump allocator over reserved address space; see the class comment.
+    class Arena
+    {
+    public:
+        Arena() = default;
+        ~Arena();
+        Arena(const Arena &) = delete;
+        Arena &operator=(const Arena &) = delete;
+        char *data() const { return m_base; }
+        std::size_t size() const { return m_size; }
+        // Makes room for `bytes` more at the end; returns where they start.
+        char *grow(std::size_t bytes);
+        void shrink(std::size_t size) { m_size = size; }
+        std::size_t touchedBytes() const { return m_highWater; }
+
+    private:
+        char *m_base = nullptr;
+        std::size_t m_reserved = 0;
+        std::size_t m_size = 0;
+        std::size_t m_highWater = 0;
     };
     CellRef cellRef(int column, int row) const;
     void writeRowBlob(int row, const CellRef *cells);
@@ -92,7 +125,7 @@ private:
 
     int m_columns;
     std::vector<RowSlot> m_rows;
-    std::vector<char> m_arena;
+    Arena m_arena;
     std::size_t m_garbage = 0;
     std::vector<int> m_order; // column indices, display order, hidden ones in their place
     std::vector<bool> m_hidden;

@@ -1,0 +1,113 @@
+#include "datagridpainting.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace datagridpaint {
+
+namespace {
+
+int mix(int a, int b, int num, int den)
+{
+    return a + (b - a) * num / den;
+}
+
+constexpr int kTextMargin = 2; // keeps left- and right-aligned text off the lines
+
+} // namespace
+
+QColor bandColour(const DataGridLook &look, int band)
+{
+    const int bands = std::max(1, look.gradientBands);
+    if (bands == 1)
+        return look.gradientTop;
+    const int b = std::clamp(band, 0, bands - 1);
+    const QColor &t = look.gradientTop;
+    const QColor &u = look.gradientBottom;
+    return QColor(mix(t.red(), u.red(), b, bands - 1), mix(t.green(), u.green(), b, bands - 1),
+                  mix(t.blue(), u.blue(), b, bands - 1));
+}
+
+void fillFixedCell(QPainter &painter, const QRect &rect, const DataGridLook &look)
+{
+    const int bands = std::max(1, std::min(look.gradientBands, std::max(1, rect.height())));
+    const int h = rect.height();
+    for (int b = 0; b < bands; ++b) {
+        const int y0 = rect.top() + h * b / bands;
+        const int y1 = rect.top() + h * (b + 1) / bands;
+        painter.fillRect(QRect(rect.left(), y0, rect.width(), y1 - y0), bandColour(look, b));
+    }
+}
+
+void drawCellText(QPainter &painter, const QRect &rect, const QString &text, Qt::Alignment alignment)
+{
+    if (text.isEmpty())
+        return;
+    // The area inside the grid lines; line breaks give several lines.
+    const QRect inner = rect.adjusted(kTextMargin, 0, -1 - kTextMargin, -1);
+    painter.drawText(inner, static_cast<int>(alignment), text);
+}
+
+void drawGridLines(QPainter &painter, const QRect &rect, const QColor &colour)
+{
+    painter.fillRect(QRect(rect.right(), rect.top(), 1, rect.height()), colour);
+    painter.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), colour);
+}
+
+} // namespace datagridpaint
+
+DataGridDelegate::DataGridDelegate(std::shared_ptr<const DataGridLook> look, bool fixedStyle, QObject *parent)
+    : QStyledItemDelegate(parent)
+    , m_look(std::move(look))
+    , m_fixedStyle(fixedStyle)
+{
+}
+
+void DataGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const QRect &r = option.rect;
+    painter->save();
+    painter->setClipRect(r, Qt::IntersectClip);
+    if (m_fixedStyle) {
+        datagridpaint::fillFixedCell(*painter, r, *m_look);
+        painter->setFont(m_look->fixedFont);
+        painter->setPen(option.palette.color(QPalette::WindowText));
+    } else {
+        painter->fillRect(r, option.palette.base());
+        painter->setFont(option.font);
+        painter->setPen(option.palette.color(QPalette::Text));
+    }
+    const auto alignment = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
+    datagridpaint::drawCellText(*painter, r, index.data(Qt::DisplayRole).toString(), alignment);
+    datagridpaint::drawGridLines(*painter, r, m_look->gridLine);
+    painter->restore();
+}
+
+DataGridHeader::DataGridHeader(std::shared_ptr<const DataGridLook> look, QWidget *parent)
+    : QHeaderView(Qt::Horizontal, parent)
+    , m_look(std::move(look))
+{
+    setMinimumSectionSize(0);
+    setHighlightSections(false);
+    setSectionsClickable(false);
+    setDefaultAlignment(Qt::AlignCenter);
+}
+
+void DataGridHeader::paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const
+{
+    if (!rect.isValid())
+        return;
+    painter->save();
+    painter->setClipRect(rect, Qt::IntersectClip);
+    datagridpaint::fillFixedCell(*painter, rect, *m_look);
+    painter->setFont(m_look->fixedFont);
+    painter->setPen(palette().color(QPalette::WindowText));
+    if (QAbstractItemModel *m = model()) {
+        const QVariant a = m->headerData(logicalIndex, orientation(), Qt::TextAlignmentRole);
+        const auto alignment = a.isValid() ? Qt::Alignment(a.toInt()) : defaultAlignment();
+        datagridpaint::drawCellText(*painter, rect, m->headerData(logicalIndex, orientation()).toString(), alignment);
+    }
+    datagridpaint::drawGridLines(*painter, rect, m_look->gridLine);
+    painter->restore();
+}
