@@ -9,6 +9,8 @@ void ChartSeries::Clear()
     m_labelEnds.clear();
     m_labels.clear();
     m_pointColours.clear();
+    m_nulls.clear();
+    m_markOffsets.clear();
     ++m_revision;
 }
 
@@ -31,6 +33,8 @@ void ChartSeries::AddXY(double x, double y, std::string_view labelUtf8, std::uin
         m_pointColours.assign(m_x.size() - 1, kNoColour);
     if (!m_pointColours.empty())
         m_pointColours.push_back(colour);
+    if (!m_nulls.empty())
+        m_nulls.push_back(0);
     ++m_revision;
 }
 
@@ -57,4 +61,24 @@ std::size_t ChartSeries::memoryBytes() const
     return m_x.capacity() * sizeof(double) + m_y.capacity() * sizeof(double)
         + m_labelEnds.capacity() * sizeof(std::uint32_t) + m_labels.capacity()
         + m_pointColours.capacity() * sizeof(std::uint32_t);
+}
+
+void ChartSeries::AddNullXY(double x, const QString &label)
+{
+    AddXY(x, 0.0, label);
+    if (m_nulls.empty())
+        m_nulls.assign(m_x.size(), 0);
+    m_nulls.back() = 1;
+}
+
+QPointF ChartSeries::markOffset(std::size_t i) const
+{
+    const auto it = m_markOffsets.find(i);
+    return it == m_markOffsets.end() ? QPointF() : it->second;
+}
+
+void ChartSeries::setMarkOffset(std::size_t i, const QPointF &offset)
+{
+    // Not a change of the data: cached ranges stay valid.
+    m_markOffsets[i] = offset;
 }

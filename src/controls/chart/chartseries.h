@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QPointF>
 #include <QString>
 
 #include <cstdint>
+#include <map>
 #include <string_view>
 #include <vector>
 
@@ -28,6 +30,16 @@ public:
     void AddXY(double x, double y, std::string_view labelUtf8, std::uint32_t colour = kNoColour);
     void AddXY(double x, double y, const QString &label, std::uint32_t colour = kNoColour);
     void reserve(std::size_t points);
+    // A point that holds a place (and an X) but has no value: never drawn and
+    // never counted for an axis range.
+    void AddNullXY(double x, const QString &label = QString());
+    bool isNull(std::size_t i) const { return !m_nulls.empty() && m_nulls[i] != 0; }
+    bool hasNulls() const { return !m_nulls.empty(); }
+
+    // Where the user dragged the marker of point i, as an offset from its
+    // place above the point; forgotten by Clear().
+    QPointF markOffset(std::size_t i) const;
+    void setMarkOffset(std::size_t i, const QPointF &offset);
 
     std::size_t count() const { return m_x.size(); }
     bool isEmpty() const { return m_x.empty(); }
@@ -51,5 +63,7 @@ private:
     std::vector<std::uint32_t> m_labelEnds; // end offset of label i in m_labels
     std::vector<char> m_labels;
     std::vector<std::uint32_t> m_pointColours; // empty until a point brings its own colour
+    std::vector<std::uint8_t> m_nulls;          // empty until a null point is added
+    std::map<std::size_t, QPointF> m_markOffsets;
     std::uint64_t m_revision = 0;
 };

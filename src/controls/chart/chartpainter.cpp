@@ -1,0 +1,216 @@
+#include "chartpainter.h"
+
+#include "chartlayout.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include <cmath>
+
+namespace {
+
+void drawText(QPainter &p, const ChartText &t, int flags = Qt::AlignCenter)
+{
+    if (!t.visible())
+        return;
+    p.setFont(t.font);
+    p.setPen(t.colour);
+    if (t.angle == 0) {
+        p.drawText(t.rect, flags | Qt::TextDontClip, t.text);
+        return;
+    }
+    p.save();
+    p.translate(t.rect.center());
+    p.rotate(-t.angle);
+    const QRectF r(-t.rect.width() / 2, -t.rect.height() / 2, t.rect.width(), t.rect.height());
+    p.drawText(r, Qt::AlignCenter | Qt::TextDontClip, t.text);
+    p.restore();
+}
+
+void drawBevel(QPainter &p, const QRectF &outer, int width)
+{
+    if (width <= 0)
+        return;
+    const QRectF inner = outer.adjusted(width, width, -width, -width);
+    const QPolygonF topLeft({outer.bottomLeft(), outer.topLeft(), outer.topRight(), inner.topRight(),
+                             inner.topLeft(), inner.bottomLeft()});
+    const QPolygonF bottomRight({outer.topRight(), outer.bottomRight(), outer.bottomLeft(), inner.bottomLeft(),
+                                 inner.bottomRight(), inner.topRight()});
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 255, 255, 200));
+    p.drawPolygon(topLeft);
+    p.setBrush(QColor(64, 64, 64, 200));
+    p.drawPolygon(bottomRight);
+}
+
+void drawLines(QPainter &p, const std::vector<QLineF> &lines, const QPen &pen)
+{
+    if (lines.empty())
+        return;
+    p.setPen(pen);
+    p.drawLines(lines.data(), static_cast<int>(lines.size()));
+}
+
+void drawAxis(QPainter &p, const ChartAxisLayout &a, const ChartAxisStyle &style, int alignment)
+{
+    if (!a.visible)
+        return;
+    QPen line(style.axisColour, style.axisWidth);
+    line.setCosmetic(false);
+    p.setPen(line);
+    p.drawLine(a.line);
+    drawLines(p, a.ticks, QPen(style.axisColour, 1));
+    drawLines(p, a.minorTicks, QPen(style.axisColour, 1));
+    for (const ChartText &t : a.labels)
+        drawText(p, t, alignment);
+    drawText(p, a.title);
+}
+
+void drawLegend(QPainter &p, const ChartLayout &l, const ChartAppearance &ap)
+{
+    if (l.legend.empty())
+        return;
+    const QRectF r = l.legendRect;
+    p.setPen(Qt::NoPen);
+    p.setBrush(ap.legendShadow);
+    p.drawRoundedRect(r.translated(ap.legendShadowOffset), 6, 6);
+    QLinearGradient g(r.topLeft(), r.bottomLeft());
+    g.setColorAt(0, ap.legendTop);
+    g.setColorAt(0.5, ap.legendMiddle);
+    g.setColorAt(1, ap.legendBottom);
+    p.setBrush(g);
+    p.drawRoundedRect(r, 6, 6);
+    p.setFont(ap.legendFont);
+    for (std::size_t i = 0; i < l.legend.size(); ++i) {
+        const ChartLegendItem &it = l.legend[i];
+        if (i > 0 && it.rect.top() == l.legend[i - 1].rect.top()) {
+            p.setPen(QPen(ap.legendDivider, 1));
+            p.drawLine(QLineF(it.rect.left(), it.rect.top() + 2, it.rect.left(), it.rect.bottom() - 2));
+        }
+        p.setPen(QPen(QColor(90, 90, 90), 1));
+        p.setBrush(Qt::white);
+        p.drawRect(it.box);
+        if (it.checked) {
+            QPen tick(QColor(0, 0, 100), std::max(1.5, it.box.width() / 6));
+            p.setPen(tick);
+            const QRectF b = it.box.adjusted(2, 2, -2, -2);
+            const QPointF pts[3] = {QPointF(b.left(), b.center().y()),
+                                    QPointF(b.left() + b.width() * 0.4, b.bottom()), b.topRight()};
+            p.drawPolyline(pts, 3);
+        }
+        p.setPen(QPen(ap.legendText));
+        p.drawText(it.textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, it.text);
+    }
+}
+
+} // namespace
+
+void paintChart(QPainter &p, const ChartModel &chart, const ChartLayout &l)
+{
+    const ChartAppearance &ap = chart.appearance();
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+
+    // Panel: radial gradient and raised bevel.
+    {
+        const double radius = std::hypot(l.outer.width(), l.outer.height()) / 2;
+        QRadialGradient g(l.outer.center(), radius);
+        g.setColorAt(0, ap.gradientStart);
+        g.setColorAt(0.5, ap.gradientMiddle);
+        g.setColorAt(1, ap.gradientEnd);
+        p.fillRect(l.outer, g);
+        drawBevel(p, l.outer, ap.bevelWidth);
+    }
+
+    // Title with its shadow.
+    if (l.title.visible()) {
+        ChartText shadow = l.title;
+        shadow.rect.translate(ap.titleShadowOffset);
+        shadow.colour = ap.titleShadowColour;
+        drawText(p, shadow);
+        drawText(p, l.title);
+    }
+
+    // Walls.
+    p.setPen(Qt::NoPen);
+    if (l.projection.enabled) {
+        p.setBrush(ap.leftWall);
+        p.drawPolygon(l.leftWall);
+        p.drawRect(l.leftWallEdge);
+        p.setBrush(ap.bottomWall);
+        p.drawPolygon(l.bottomWall);
+        p.drawRect(l.bottomWallEdge);
+    }
+    p.setBrush(ap.backWall);
+    p.drawPolygon(l.backWall);
+
+    // Grids: minor under major.
+    const ChartAxisStyle &bs = chart.axis(ChartAxisId::Bottom);
+    const ChartAxisStyle &ls = chart.axis(ChartAxisId::Left);
+    const ChartAxisStyle &rs = chart.axis(ChartAxisId::Right);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    drawLines(p, l.bottom.minorGrid, QPen(bs.minorGridColour, 1, Qt::SolidLine));
+    drawLines(p, l.bottom.grid, QPen(bs.gridColour, 1, bs.gridStyle));
+    drawLines(p, l.left.grid, QPen(ls.gridColour, 1, ls.gridStyle));
+    drawLines(p, l.right.grid, QPen(rs.gridColour, 1, rs.gridStyle));
+    p.setRenderHint(QPainter::Antialiasing, true);
+
+    // Series, clipped to the plot; later ones over earlier ones.
+    p.save();
+    p.setClipRect(l.frontPlane.adjusted(-1, -1, 1, 1));
+    for (const ChartSeriesLayout &sl : l.series) {
+        const TLineSeries &s = chart.series(sl.series);
+        if (sl.ribbon) {
+            QPen outline(s.penColour, 1);
+            outline.setJoinStyle(Qt::RoundJoin);
+            p.setPen(outline);
+            p.setBrush(s.seriesColour);
+            for (std::size_t r = 0; r < sl.front.size(); ++r) {
+                const QPolygonF &f = sl.front[r];
+                const QPolygonF &b = sl.back[r];
+                for (qsizetype i = 0; i + 1 < f.size(); ++i) {
+                    const QPointF quad[4] = {f[i], f[i + 1], b[i + 1], b[i]};
+                    p.drawPolygon(quad, 4);
+                }
+            }
+        } else {
+            QPen pen(s.seriesColour, s.penWidth);
+            pen.setJoinStyle(Qt::RoundJoin);
+            pen.setCapStyle(Qt::RoundCap);
+            p.setPen(pen);
+            p.setBrush(Qt::NoBrush);
+            for (const QPolygonF &run : sl.front)
+                p.drawPolyline(run);
+        }
+    }
+    // Marks sit over every line.
+    if (!l.marks.empty()) {
+        p.setFont(ap.markFont);
+        for (const ChartMarkLayout &m : l.marks) {
+            p.setPen(QPen(ap.markFrame, 1));
+            p.setBrush(ap.markBackground);
+            p.drawRect(m.rect);
+            p.setPen(ap.markText);
+            p.drawText(m.rect, Qt::AlignCenter, m.text);
+        }
+    }
+    p.restore();
+
+    p.setRenderHint(QPainter::Antialiasing, false);
+    drawAxis(p, l.left, ls, Qt::AlignRight | Qt::AlignVCenter);
+    drawAxis(p, l.right, rs, Qt::AlignLeft | Qt::AlignVCenter);
+    drawAxis(p, l.bottom, bs, Qt::AlignCenter);
+    p.setRenderHint(QPainter::Antialiasing, true);
+
+    drawLegend(p, l, ap);
+    // The legend's short lines in the series colours.
+    for (const ChartLegendItem &it : l.legend) {
+        const TLineSeries &s = chart.series(it.series);
+        p.setPen(QPen(s.seriesColour, std::max(2, s.penWidth)));
+        p.drawLine(it.line);
+    }
+    p.restore();
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "controls/chart/chartmodel.h"
+#include "controls/chart/chartscrollbar.h"
+#include "controls/chart/datachart.h"
+#include "logdata/sinks.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <array>
+
+class QPainter;
+class QRect;
+class QScrollBar;
+class QWidget;
+
+namespace sorvant {
+
+constexpr int kChartPointsPerPage = 12;
+constexpr int kChartScrollBarHeight = 17;
+
+// Chart position (drawing and legend order) of Series1 to Series6.
+constexpr std::array<int, kSeriesCount> kChartPositionOfSeries = {3, 4, 0, 1, 2, 5};
+
+// Sorvant's `Chart`: the six series of the series table in their order,
+// axes, paging and looks. Fonts come from the system's font configuration.
+void configureChart(ChartModel &chart);
+// The fixed points a chart shows before the first load (three pages).
+void setPlaceholderPoints(ChartModel &chart);
+// Makes the Tahoma face the axis labels ask for available when the system
+// lacks it but has Wine's copy. Needs a QGuiApplication.
+void registerChartFonts();
+
+// The load's view of the chart's own series (index 0 is Series1).
+class ChartSeriesSink : public SeriesSink
+{
+public:
+    explicit ChartSeriesSink(ChartModel &chart) : m_chart(chart) {}
+    TLineSeries &series(int seriesIndex)
+    {
+        return m_chart.series(kChartPositionOfSeries[static_cast<std::size_t>(seriesIndex)]);
+    }
+    void Clear(int seriesIndex) override { series(seriesIndex).Clear(); }
+    void AddXY(int seriesIndex, double x, double y, std::string_view labelUtf8) override
+    {
+        series(seriesIndex).AddXY(x, y, labelUtf8);
+    }
+
+private:
+    ChartModel &m_chart;
+};
+
+// The chart view: `Chart` and its page scroll bar `ChartScrollBar1`, both
+// children of `parent` and hidden at start.
+class ChartView : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ChartView(QWidget *parent);
+    ~ChartView() override;
+
+    QWidget *chartWidget() const;
+    TDataChart *chart() const { return m_widget; }
+    ChartModel &model() { return m_model; }
+    const ChartModel &model() const { return m_model; }
+    QScrollBar *scrollBar() const;
+    TChartScrollBar *pageScrollBar() const { return m_scrollBar; }
+    SeriesSink &seriesSink() { return m_sink; }
+
+    // The closing step of a load and of every view switch: the scroll bar
+    // takes the chart's page count and page (the page drops to the new last
+    // one when the log got shorter).
+    void RecalcPosition();
+
+    void setMarkersVisible(bool visible) { m_model.setMarksVisible(visible); }
+    bool markersVisible() const { return m_model.marksVisible(); }
+    void setView3D(bool on) { m_model.setView3D(on); }
+    bool isView3D() const { return m_model.View3D(); }
+    void PrintPartial(QPainter &painter, const QRect &rectangle) const { m_model.PrintPartial(painter, rectangle); }
+
+private:
+    ChartModel m_model;
+    ChartSeriesSink m_sink{m_model};
+    QPointer<TDataChart> m_widget;
+    QPointer<TChartScrollBar> m_scrollBar;
+};
+
+} // namespace sorvant
