@@ -1,6 +1,7 @@
 #include "aboutbox.h"
 
 #include "bevelpanel.h"
+#include "designfont.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -37,10 +38,9 @@ QLabel *addLabel(const LabelSpec &spec, const QString &text, QWidget *panel)
 {
     auto *label = new QLabel(text, panel);
     label->setObjectName(QString::fromLatin1(spec.name));
-    QFont font(QString::fromLatin1(spec.family));
-    font.setPixelSize(spec.pixelSize);
-    font.setBold(spec.bold);
-    label->setFont(font);
+    label->setFont(designFont(QString::fromLatin1(spec.family), spec.pixelSize, spec.bold));
+    // On the button-face panel a label would take the button-text colour.
+    label->setForegroundRole(QPalette::WindowText);
     if (spec.colour != 0) {
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, QColor::fromRgb(spec.colour));
@@ -74,9 +74,7 @@ TAboutBox::TAboutBox(QWidget *parent)
     setWindowIcon(icon);
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
-    QFont formFont(QStringLiteral("MS Sans Serif"));
-    formFont.setPixelSize(11);
-    setFont(formFont);
+    setFont(designFont(QStringLiteral("MS Sans Serif"), 11));
     setFixedSize(kClientSize);
     if (QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
         QRect centred(QPoint(), kClientSize);

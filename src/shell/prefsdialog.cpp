@@ -1,6 +1,7 @@
 #include "prefsdialog.h"
 
 #include "bevelpanel.h"
+#include "designfont.h"
 #include "logdata/columns.h"
 
 #include <QCheckBox>
@@ -42,9 +43,7 @@ int screenIndexForTabOrder(int tabOrder)
 QLabel *boldLabel(const QString &text, int left, int top, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
+    label->setFont(designFont(QStringLiteral("MS Sans Serif"), 11, true));
     label->adjustSize();
     label->move(left, top);
     return label;
@@ -71,9 +70,7 @@ TForm3::TForm3(PreferencesHost &host, QWidget *parent)
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Preferences"));
     setAttribute(Qt::WA_QuitOnClose, false);
-    QFont formFont(QStringLiteral("MS Sans Serif"));
-    formFont.setPixelSize(11);
-    setFont(formFont);
+    setFont(designFont(QStringLiteral("MS Sans Serif"), 11));
     setFixedSize(kClientSize);
     move(kDesignedPosition);
 

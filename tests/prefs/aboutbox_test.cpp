@@ -53,7 +53,7 @@ TEST(AboutBox, TextsFontsColoursAndPositions)
         EXPECT_EQ(label->font().family(), QString::fromLatin1(l.family)) << l.name;
         EXPECT_EQ(label->font().pixelSize(), l.pixelSize) << l.name;
         EXPECT_EQ(label->font().bold(), l.bold) << l.name;
-        EXPECT_EQ(label->palette().color(QPalette::WindowText), l.colour) << l.name;
+        EXPECT_EQ(label->palette().color(label->foregroundRole()), l.colour) << l.name;
         EXPECT_EQ(label->parentWidget()->objectName(), QStringLiteral("Panel1")) << l.name;
     }
 
