@@ -92,6 +92,11 @@ DataGrid::DataGrid(DataGridStore &store, QWidget *parent)
             [this, fixedHeader](int logical, int, int size) { sectionResizedByUser(fixedHeader, logical, size); });
     connect(m_model, &DataGridModel::columnLayoutUpdated, this, &DataGrid::applyStoreLayout);
 
+    // A scroll area does not take a mouse context-menu event passed up from a
+    // child, so the headers and the fixed view are watched instead.
+    for (QWidget *w : {header->viewport(), m_fixed->viewport(), fixedHeader->viewport()})
+        w->installEventFilter(this);
+
     setFixedRowHeight(header->sizeHint().height());
     applyStoreLayout();
 }
@@ -255,7 +260,15 @@ void DataGrid::sectionResizedByUser(QHeaderView *header, int logicalIndex, int n
 
 void DataGrid::contextMenuEvent(QContextMenuEvent *event)
 {
-    // Events of the headers and of the fixed view arrive here too.
     emit contextMenuRequested(event->globalPos());
     event->accept();
+}
+
+bool DataGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ContextMenu) {
+        contextMenuEvent(static_cast<QContextMenuEvent *>(event));
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
 }

@@ -62,6 +62,7 @@ signals:
 protected:
     void updateGeometries() override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void applyStoreLayout();

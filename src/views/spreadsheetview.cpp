@@ -1,0 +1,125 @@
+#include "spreadsheetview.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace sorvant {
+
+namespace {
+
+constexpr int kFixedRowHeight = 30;
+constexpr int kDefaultRowHeight = 21;
+constexpr int kFontPixels = 11;
+constexpr int kGradientBands = 10;
+
+// Object names of the popup items, by column index.
+const char *const kItemNames[kColumnCount] = {
+    "RecordNumber", "WetGrainTemp", "GrainTempInsideDryer", "DriedGrainTemp", "MoistureIn",
+    "MoistureOut",  "UnloadRate",   "Time",                 "BinNumber",
+};
+
+QFont tahoma(bool bold)
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(kFontPixels);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+SpreadsheetView::SpreadsheetView(QWidget *parent)
+    : QObject(parent)
+    , m_store(kColumnCount, 1)
+    , m_sink(m_store)
+{
+    configureSpreadsheetStore(m_store);
+
+    m_grid = new DataGrid(m_store, parent);
+    m_grid->setObjectName(QStringLiteral("StringGrid1"));
+    m_grid->setFixedRowHeight(kFixedRowHeight);
+    m_grid->setDefaultRowHeight(kDefaultRowHeight);
+    m_grid->setDataFont(tahoma(false));
+    m_grid->setFixedFont(tahoma(true));
+    m_grid->setHeaderGradient(QColor(203, 225, 252), QColor(125, 165, 224), kGradientBands);
+    m_grid->setGridLineColor(QColor(192, 192, 192));
+
+    buildPopupMenu();
+    connect(m_grid, &DataGrid::contextMenuRequested, m_popup, [this](const QPoint &at) { m_popup->popup(at); });
+    // The check marks follow the store, whoever changes its layout.
+    connect(m_grid->gridModel(), &DataGridModel::columnLayoutUpdated, this, &SpreadsheetView::updateCheckMarks);
+}
+
+SpreadsheetView::~SpreadsheetView()
+{
+    // The grid belongs to the parent widget but reads our store: it goes first.
+    delete m_grid.data();
+}
+
+void SpreadsheetView::buildPopupMenu()
+{
+    m_popup = new QMenu(m_grid);
+    m_popup->setObjectName(QStringLiteral("PopupMenu"));
+
+    auto *title = m_popup->addAction(QStringLiteral("Select Columns to View"));
+    title->setObjectName(QStringLiteral("ColumnView"));
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    m_popup->setDefaultAction(title);
+
+    using Handler = void (SpreadsheetView::*)();
+    static const Handler handlers[kColumnCount] = {
+        &SpreadsheetView::RecordNumberClick, &SpreadsheetView::WetGrainTempClick,
+        &SpreadsheetView::GrainTempInsideDryerClick, &SpreadsheetView::DriedGrainTempClick,
+        &SpreadsheetView::MoistureInClick, &SpreadsheetView::MoistureOutClick,
+        &SpreadsheetView::UnloadRateClick, &SpreadsheetView::TimeClick,
+        &SpreadsheetView::BinNumberClick,
+    };
+    for (int c = 0; c < kColumnCount; ++c) {
+        QAction *item = m_popup->addAction(columnHeader(c));
+        item->setObjectName(QLatin1String(kItemNames[c]));
+        item->setCheckable(true);
+        item->setChecked(true);
+        connect(item, &QAction::triggered, this, handlers[c]);
+        m_items[static_cast<std::size_t>(c)] = item;
+    }
+}
+
+QAction *SpreadsheetView::columnItem(int column) const
+{
+    if (column < 0 || column >= kColumnCount)
+        return nullptr;
+    return m_items[static_cast<std::size_t>(column)];
+}
+
+void SpreadsheetView::columnItemClick(int column)
+{
+    if (column < 0 || column >= kColumnCount)
+        return;
+    // Qt has already toggled a clicked item's check mark, so ask the store
+    // whether the column is displayed: the mark and the column always agree.
+    if (m_store.isColumnHidden(column))
+        m_store.UnHideColumn(column);
+    else
+        m_store.HideColumn(column);
+    updateCheckMarks();
+}
+
+void SpreadsheetView::updateCheckMarks()
+{
+    for (int c = 0; c < kColumnCount; ++c)
+        m_items[static_cast<std::size_t>(c)]->setChecked(!m_store.isColumnHidden(c));
+}
+
+void SpreadsheetView::RecordNumberClick() { columnItemClick(ColRecordNumber); }
+void SpreadsheetView::WetGrainTempClick() { columnItemClick(ColWetGrainTemp); }
+void SpreadsheetView::GrainTempInsideDryerClick() { columnItemClick(ColGrainTempInsideDryer); }
+void SpreadsheetView::DriedGrainTempClick() { columnItemClick(ColDriedGrainTemp); }
+void SpreadsheetView::MoistureInClick() { columnItemClick(ColMoistureIn); }
+void SpreadsheetView::MoistureOutClick() { columnItemClick(ColMoistureOut); }
+void SpreadsheetView::UnloadRateClick() { columnItemClick(ColUnloadRate); }
+void SpreadsheetView::TimeClick() { columnItemClick(ColTime); }
+void SpreadsheetView::BinNumberClick() { columnItemClick(ColBinNumber); }
+
+} // namespace sorvant
