@@ -1,6 +1,7 @@
 #include "registryfile.h"
 
 #include "outputfile.h"
+#include "textlines.h"
 #include "usererror.h"
 
 #include <QDir>
@@ -17,27 +18,9 @@ constexpr char kRoot[] = "HKEY_CURRENT_USER";
 // ours to load into memory.
 constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
 
-// A line without its line end.
-QByteArray content(const QByteArray &line)
-{
-    qsizetype n = line.size();
-    if (n > 0 && line[n - 1] == '\n')
-        --n;
-    if (n > 0 && line[n - 1] == '\r')
-        --n;
-    return line.left(n);
-}
-
-QByteArray lineEndOf(const QByteArray &line)
-{
-    if (line.endsWith("\r\n"))
-        return QByteArrayLiteral("\r\n");
-    if (line.endsWith('\n'))
-        return QByteArrayLiteral("\n");
-    return {};
-}
-
-bool isBlank(const QByteArray &line) { return content(line).trimmed().isEmpty(); }
+using textlines::content;
+using textlines::isBlank;
+using textlines::lineEndOf;
 
 int hexDigit(char c)
 {
@@ -198,14 +181,7 @@ bool RegistryKey::load(bool missingIsEmpty)
     if (bytes.startsWith("\xFF\xFE"))
         bytes = utf8FromUtf16le(bytes.mid(2)).chopped(1);
 
-    qsizetype start = 0;
-    while (start < bytes.size()) {
-        qsizetype nl = bytes.indexOf('\n', start);
-        if (nl < 0)
-            nl = bytes.size() - 1;
-        m_lines.push_back(bytes.mid(start, nl - start + 1));
-        start = nl + 1;
-    }
+    m_lines = textlines::split(bytes);
     parse();
     return true;
 }
@@ -373,9 +349,7 @@ void RegistryKey::closeKey()
 
 QByteArray RegistryKey::lineEnding() const
 {
-    if (!m_lines.empty() && m_lines.front().endsWith("\r\n"))
-        return QByteArrayLiteral("\r\n");
-    return QByteArrayLiteral("\n");
+    return textlines::preferredLineEnd(m_lines);
 }
 
 const RegistryKey::Entry *RegistryKey::findValue(const QString &name) const

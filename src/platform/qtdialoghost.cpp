@@ -1,0 +1,117 @@
+#include "qtdialoghost.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPushButton>
+
+namespace sorvant {
+
+namespace {
+
+FileDialogAnswer runFileDialog(QWidget *parent, const FileDialogRequest &request, QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(parent, request.title, request.folder);
+    dialog.setAcceptMode(mode);
+    if (mode == QFileDialog::AcceptOpen) {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
+    const QStringList filters = request.filter.split(QStringLiteral(";;"), Qt::SkipEmptyParts);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        dialog.selectNameFilter(filters.at(qBound(0, request.filterIndex - 1, int(filters.size()) - 1)));
+    }
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+
+    FileDialogAnswer answer;
+    answer.filterIndex = request.filterIndex;
+    if (dialog.exec() != QDialog::Accepted)
+        return answer;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty())
+        return answer;
+    answer.accepted = true;
+    answer.path = QFileInfo(files.first()).absoluteFilePath();
+    const auto chosen = filters.indexOf(dialog.selectedNameFilter());
+    if (chosen >= 0)
+        answer.filterIndex = int(chosen) + 1;
+    return answer;
+}
+
+QMessageBox::Icon qtIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Warning: return QMessageBox::Warning;
+    case MessageIcon::Error: return QMessageBox::Critical;
+    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+FileDialogAnswer QtDialogHost::openFile(QWidget *parent, const FileDialogRequest &request)
+{
+    return runFileDialog(parent, request, QFileDialog::AcceptOpen);
+}
+
+FileDialogAnswer QtDialogHost::saveFile(QWidget *parent, const FileDialogRequest &request)
+{
+    return runFileDialog(parent, request, QFileDialog::AcceptSave);
+}
+
+bool QtDialogHost::print(QWidget *parent, QPrinter &printer)
+{
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+MessageAnswer QtDialogHost::messageBox(QWidget *parent, const QString &text, const QString &caption,
+                                       MessageButtons buttons, MessageIcon icon)
+{
+    QMessageBox box(qtIcon(icon), caption, text, QMessageBox::NoButton, parent);
+    // The first button is the default, as in the platform's own boxes; Esc
+    // and the close box give the last (Cancel or No).
+    QMessageBox::StandardButton first = QMessageBox::Ok;
+    QMessageBox::StandardButton escape = QMessageBox::Ok;
+    switch (buttons) {
+    case MessageButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MessageButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        escape = QMessageBox::Cancel;
+        break;
+    case MessageButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        first = QMessageBox::Yes;
+        escape = QMessageBox::No;
+        break;
+    case MessageButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        first = QMessageBox::Yes;
+        escape = QMessageBox::Cancel;
+        break;
+    }
+    box.setDefaultButton(first);
+    box.setEscapeButton(escape);
+    box.exec();
+    QMessageBox::StandardButton clicked = box.standardButton(box.clickedButton());
+    if (clicked == QMessageBox::NoButton)
+        clicked = escape;
+    switch (clicked) {
+    case QMessageBox::Yes: return MessageAnswer::Yes;
+    case QMessageBox::No: return MessageAnswer::No;
+    case QMessageBox::Cancel: return MessageAnswer::Cancel;
+    default: return MessageAnswer::Ok;
+    }
+}
+
+} // namespace sorvant
