@@ -1,0 +1,282 @@
+// sorvant-export and make-sample-log run as the user runs them: as processes.
+#include "logdata/loadlog.h"
+#include "output/csvwriter.h"
+#include "views/spreadsheetconfig.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+
+using namespace sorvant;
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QByteArray out, err;
+};
+
+Outcome run(const QString &program, const QStringList &args, const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    Outcome r;
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) {
+        p.kill();
+        p.waitForFinished();
+        r.err = "did not finish normally";
+        return r;
+    }
+    r.exitCode = p.exitCode();
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+QString exporter() { return QStringLiteral(SORVANT_BINARY_DIR "/tools/sorvant-export"); }
+QString maker() { return QStringLiteral(SORVANT_BINARY_DIR "/tools/make-sample-log"); }
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray record(int gt, int wet, int mIn, int dried, int mOut, int unload, int bin, int hour, int minute)
+{
+    QByteArray r;
+    for (int v : {gt, wet, mIn, dried, mOut, unload}) {
+        r.append(static_cast<char>((v >> 8) & 0xFF));
+        r.append(static_cast<char>(v & 0xFF));
+    }
+    r.append(static_cast<char>(bin));
+    r.append(static_cast<char>(hour));
+    r.append(static_cast<char>(minute));
+    r.append('\x7F');
+    return r;
+}
+
+// What the window's Export command writes after opening `log` at `step` with
+// `hidden` columns hidden: the same load and writer, in this process.
+QByteArray inProcess(const QString &log, int step, const std::vector<int> &hidden, QChar separator, const QString &out)
+{
+    DataGridStore grid(kColumnCount);
+    configureSpreadsheetStore(grid);
+    for (int c : hidden)
+        grid.HideColumn(c);
+    auto store = std::make_unique<LogStore>();
+    GridTableSink sink(grid);
+    LoadTargets targets;
+    targets.table = &sink;
+    if (!LoadLog(log, step, *store, CellTextFormat(separator), targets).ok)
+        return "load failed";
+    SaveToCSV(grid, out);
+    return readAll(out);
+}
+
+class ExporterTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString path(const char *name) const { return dir.filePath(QLatin1String(name)); }
+    QString sampleLog(const char *name, int records, int seed)
+    {
+        const QString p = path(name);
+        const Outcome r = run(maker(), {p, QStringLiteral("--records"), QString::number(records), QStringLiteral("--seed"),
+                                    QString::number(seed)});
+        EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+        return p;
+    }
+};
+
+} // namespace
+
+TEST_F(ExporterTest, SameBytesAsTheWindowsExport)
+{
+    const QString log = sampleLog("day.dat", 7200, 3);
+    struct Case {
+        int step;
+        QString hide;
+        std::vector<int> hidden;
+    };
+    const Case cases[] = {
+        {25, QString(), {}},
+        {5, QStringLiteral("7,8"), {7, 8}},
+        {1, QStringLiteral("0"), {0}},
+        {150, QStringLiteral("1,3,5"), {1, 3, 5}},
+        {7, QStringLiteral("0,1,2,3,4,5,6,7,8"), {0, 1, 2, 3, 4, 5, 6, 7, 8}}, // the last stays
+        {100000, QString(), {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "step " << c.step << " hide " << c.hide.toStdString());
+        QStringList args{log, QStringLiteral("--step"), QString::number(c.step), QStringLiteral("--csv"), path("cli.csv")};
+        if (!c.hide.isEmpty())
+            args << QStringLiteral("--hide") << c.hide;
+        const Outcome r = run(exporter(), args);
+        EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+        EXPECT_TRUE(r.err.isEmpty());
+        const QByteArray expected = inProcess(log, c.step, c.hidden, QLatin1Char('.'), path("window.csv"));
+        const QByteArray got = readAll(path("cli.csv"));
+        EXPECT_EQ(got.count("\r\n"), 1 + (7200 + c.step - 1) / c.step);
+        EXPECT_TRUE(got == expected);
+    }
+    // The default step is 25.
+    ASSERT_EQ(run(exporter(), {log, QStringLiteral("--csv"), path("default.csv")}).exitCode, 0);
+    EXPECT_EQ(readAll(path("default.csv")).count("\r\n"), 1 + 7200 / 25);
+}
+
+TEST_F(ExporterTest, WorkedExample)
+{
+    const QString log = path("two.dat");
+    QFile f(log);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(record(90, 621, 215, 665, 150, 35, 3, 14, 5) + record(88, 619, 210, 659, 148, 34, 3, 14, 10));
+    f.close();
+    ASSERT_EQ(run(exporter(), {log, QStringLiteral("--step"), QStringLiteral("1"), QStringLiteral("--csv"), path("a.csv")}).exitCode, 0);
+    EXPECT_EQ(readAll(path("a.csv")),
+              QByteArray("Record #,Wet Grain Temp,Grain Temp Inside Dryer,Dried Grain Temp,Moisture In,Moisture Out,"
+                         "Unload Rate,Time,Bin Number\r\n1,62,90,66,21.5,15,350,14:05,3\r\n2,61,88,65,21,14.8,340,14:10,3\r\n"));
+    ASSERT_EQ(run(exporter(), {log, QStringLiteral("--step"), QStringLiteral("1"), QStringLiteral("--hide"),
+                               QStringLiteral("7,8"), QStringLiteral("--csv"), path("b.csv")})
+                  .exitCode,
+              0);
+    EXPECT_EQ(readAll(path("b.csv")),
+              QByteArray("Record #,Wet Grain Temp,Grain Temp Inside Dryer,Dried Grain Temp,Moisture In,Moisture Out,"
+                         "Unload Rate\r\n1,62,90,66,21.5,15,350\r\n2,61,88,65,21,14.8,340\r\n"));
+}
+
+TEST_F(ExporterTest, DecimalSeparatorFollowsTheRegionalSettings)
+{
+    const QString log = sampleLog("day.dat", 3000, 11);
+    const QByteArray comma = inProcess(log, 5, {}, QLatin1Char(','), path("comma.csv"));
+    const QByteArray point = inProcess(log, 5, {}, QLatin1Char('.'), path("point.csv"));
+    ASSERT_TRUE(comma.contains(",\"")); // some moisture has a tenth
+    ASSERT_NE(comma, point);
+    struct Case {
+        const char *what;
+        QStringList set; // NAME=value
+        bool wantComma;
+    };
+    const Case cases[] = {
+        {"LC_ALL", {QStringLiteral("LC_ALL=de_DE.UTF-8")}, true},
+        {"LC_NUMERIC", {QStringLiteral("LC_NUMERIC=de_DE.UTF-8"), QStringLiteral("LANG=en_US.UTF-8")}, true},
+        {"LANG", {QStringLiteral("LANG=de_DE.UTF-8")}, true},
+        {"LC_ALL over LANG", {QStringLiteral("LC_ALL=en_US.UTF-8"), QStringLiteral("LANG=de_DE.UTF-8")}, false},
+        {"C", {QStringLiteral("LC_ALL=C")}, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"LC_ALL", "LC_NUMERIC", "LANG", "LANGUAGE", "LC_CTYPE"})
+            env.remove(QLatin1String(name));
+        for (const QString &kv : c.set)
+            env.insert(kv.section(QLatin1Char('='), 0, 0), kv.section(QLatin1Char('='), 1));
+        const Outcome r = run(exporter(), {log, QStringLiteral("--step"), QStringLiteral("5"), QStringLiteral("--csv"), path("cli.csv")}, env);
+        ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+        EXPECT_TRUE(readAll(path("cli.csv")) == (c.wantComma ? comma : point));
+    }
+}
+
+TEST_F(ExporterTest, ExitCodes)
+{
+    const QString log = sampleLog("day.dat", 100, 1);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.csv")));
+    struct Case {
+        const char *what;
+        QStringList args;
+        int exitCode;
+        const char *stderrHas; // nullptr: stderr empty
+        const char *stdoutHas;
+    };
+    const QString out = path("out.csv");
+    const Case cases[] = {
+        {"help", {QStringLiteral("--help")}, 0, nullptr, "usage: sorvant-export"},
+        {"version", {QStringLiteral("--version")}, 0, nullptr, "sorvant-export " SORVANT_VERSION},
+        {"missing log", {path("none.dat"), QStringLiteral("--csv"), out}, 1,
+         "File Error: Can't perform one of the following file operations: Open, Seek, Read, Close.", ""},
+        {"log is a folder", {dir.path(), QStringLiteral("--csv"), out}, 1, "File Error", ""},
+        {"cannot create", {log, QStringLiteral("--csv"), path("folder.csv")}, 1, "Cannot Create file ", ""},
+        {"write fails", {log, QStringLiteral("--csv"), QStringLiteral("/dev/full")}, 1, "/dev/full", ""},
+        {"no arguments", {}, 2, "usage:", ""},
+        {"no output", {log}, 2, "usage:", ""},
+        {"step 0", {log, QStringLiteral("--step"), QStringLiteral("0"), QStringLiteral("--csv"), out}, 2, "--step", ""},
+        {"step -5", {log, QStringLiteral("--step"), QStringLiteral("-5"), QStringLiteral("--csv"), out}, 2, "--step", ""},
+        {"step 2.5", {log, QStringLiteral("--step"), QStringLiteral("2.5"), QStringLiteral("--csv"), out}, 2, "--step", ""},
+        {"step missing", {log, QStringLiteral("--csv"), out, QStringLiteral("--step")}, 2, "--step", ""},
+        {"hide 9", {log, QStringLiteral("--hide"), QStringLiteral("9"), QStringLiteral("--csv"), out}, 2, "--hide", ""},
+        {"hide empty part", {log, QStringLiteral("--hide"), QStringLiteral("1,,2"), QStringLiteral("--csv"), out}, 2, "--hide", ""},
+        {"hide words", {log, QStringLiteral("--hide"), QStringLiteral("Time"), QStringLiteral("--csv"), out}, 2, "--hide", ""},
+        {"unknown option", {log, QStringLiteral("--xlsx"), out}, 2, "unknown option --xlsx", ""},
+        {"two logs", {log, log, QStringLiteral("--csv"), out}, 2, "usage:", ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(out);
+        const Outcome r = run(exporter(), c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode);
+        if (c.stderrHas) {
+            EXPECT_TRUE(r.err.contains(c.stderrHas)) << r.err.constData();
+        } else {
+            EXPECT_TRUE(r.err.isEmpty()) << r.err.constData();
+        }
+        EXPECT_TRUE(r.out.contains(c.stdoutHas)) << r.out.constData();
+        if (c.exitCode != 0) {
+            EXPECT_FALSE(QFile::exists(out)); // nothing written
+        }
+    }
+}
+
+TEST_F(ExporterTest, SampleLogsAreDeterministicAndRealistic)
+{
+    const QString a = sampleLog("a.dat", 720001, 5);
+    const QString b = sampleLog("b.dat", 720001, 5);
+    const QString c = sampleLog("c.dat", 720001, 6);
+    const QByteArray bytes = readAll(a);
+    ASSERT_EQ(bytes.size(), 720001 * 16);
+    EXPECT_TRUE(bytes == readAll(b));
+    EXPECT_FALSE(bytes == readAll(c));
+
+    // Hour and minute advance every 12 seconds from the start time (06:00).
+    const auto *u = reinterpret_cast<const unsigned char *>(bytes.constData());
+    for (int i : {0, 1, 4, 5, 299, 300, 7199, 7200, 720000}) {
+        const long seconds = 6 * 3600L + i * 12L;
+        EXPECT_EQ(u[i * 16 + 13], seconds / 3600 % 24) << i;
+        EXPECT_EQ(u[i * 16 + 14], seconds / 60 % 60) << i;
+    }
+    // A drying run: outgoing moisture settles below the incoming, and the
+    // grain leaves warmer than it came in.
+    auto word = [&](int i, int offset) { return (u[i * 16 + offset] << 8) | u[i * 16 + offset + 1]; };
+    long moistIn = 0, moistOut = 0, wet = 0, dried = 0;
+    std::set<int> bins;
+    for (int i = 7200; i < 720000; i += 97) {
+        moistIn += word(i, 4);
+        moistOut += word(i, 8);
+        wet += static_cast<std::int16_t>(word(i, 2));
+        dried += static_cast<std::int16_t>(word(i, 6));
+        bins.insert(u[i * 16 + 12]);
+    }
+    EXPECT_LT(moistOut, moistIn);
+    EXPECT_LT(wet, dried);
+    EXPECT_GT(bins.size(), 1u);
+
+    EXPECT_EQ(run(maker(), {}).exitCode, 2);
+    EXPECT_EQ(run(maker(), {path("x.dat"), QStringLiteral("--records"), QStringLiteral("-1")}).exitCode, 2);
+    const Outcome help = run(maker(), {QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("usage:"));
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
