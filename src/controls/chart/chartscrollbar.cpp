@@ -2,6 +2,8 @@
 
 #include "chartmodel.h"
 
+#include <QKeyEvent>
+
 TChartScrollBar::TChartScrollBar(ChartModel *chart, QWidget *parent) : QScrollBar(Qt::Horizontal, parent), m_chart(chart)
 {
     // Arrow keys, Page Up/Down, Home and End turn pages once the bar has focus.
@@ -33,4 +35,22 @@ void TChartScrollBar::RecalcPosition()
     setPageStep(1);
     setValue(m_chart->Page());
     m_recalculating = false;
+}
+
+void TChartScrollBar::keyPressEvent(QKeyEvent *event)
+{
+    // The left and up arrows go back a page, right and down forward, on
+    // every platform style (some map a horizontal bar's arrows the other way).
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        triggerAction(SliderSingleStepSub);
+        return;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        triggerAction(SliderSingleStepAdd);
+        return;
+    default:
+        QScrollBar::keyPressEvent(event);
+    }
 }

@@ -15,6 +15,9 @@ public:
     // Copies the chart's page count and current page into the bar.
     void RecalcPosition();
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     QPointer<ChartModel> m_chart;
     bool m_recalculating = false;
