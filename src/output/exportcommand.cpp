@@ -1,0 +1,76 @@
+#include "exportcommand.h"
+
+#include "csvwriter.h"
+#include "platform/usererror.h"
+#include "xlswriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace sorvant {
+
+ExportNames exportNamesFor(const QString &chosenPath, bool csv)
+{
+    const QFileInfo info(chosenPath);
+    ExportNames names;
+    names.folder = info.absolutePath();
+    const QString name = info.fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    names.base = dot < 0 ? name : name.left(dot);
+    names.backup = names.base + QStringLiteral(".BAK");
+    names.output = names.base + (csv ? QStringLiteral(".csv") : QStringLiteral(".xls"));
+    return names;
+}
+
+ExportCommand::ExportCommand(DialogHost &dialogs, const DataGridStore &grid)
+    : m_dialogs(dialogs), m_grid(grid)
+{
+}
+
+QString ExportCommand::dialogTitle()
+{
+    return QStringLiteral("Save the Data Log file to a spreadsheet file");
+}
+
+QString ExportCommand::dialogFilter()
+{
+    // The file dialog matches patterns without regard to case, so *.csv also
+    // offers day1.CSV.
+    return QStringLiteral("Comma Delimited (*.csv);;MS Excel (*.xls)");
+}
+
+void ExportCommand::ExportToExcelClick(QWidget *parent, QChar decimalSeparator)
+{
+    FileDialogRequest request;
+    request.title = dialogTitle();
+    request.filter = dialogFilter();
+    request.fileName = m_fileName;
+    request.filterIndex = m_fileType;
+    const FileDialogAnswer answer = m_dialogs.saveFile(parent, request);
+    if (!answer.accepted)
+        return;
+    m_fileType = answer.filterIndex;
+
+    const bool csv = m_fileType == kCsvType;
+    const ExportNames names = exportNamesFor(answer.path, csv);
+    // Output and backup are named relative to the chosen folder, which becomes
+    // the current one as after any file dialog. Should it be gone, nothing can
+    // be written there: say so rather than write somewhere else.
+    if (!QDir::setCurrent(names.folder))
+        throw UserError(QStringLiteral("Cannot Create file ") + names.output);
+
+    // Keep the file the user chose. A rename that fails (the backup exists
+    // already, the file cannot be moved) leaves it as it is, unreported.
+    const QFileInfo chosen(answer.path);
+    if (chosen.exists() && !chosen.isDir())
+        QFile::rename(answer.path, QDir(names.folder).filePath(names.backup));
+
+    m_fileName = names.base;
+    if (csv)
+        SaveToCSV(m_grid, names.output);
+    else
+        SaveToXLS(m_grid, QDir(names.folder).filePath(names.output), decimalSeparator);
+}
+
+} // namespace sorvant
