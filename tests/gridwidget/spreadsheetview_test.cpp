@@ -110,6 +110,8 @@ TEST(SpreadsheetView, StartsWithHeadersAnd4999EmptyRowsAllChecked)
     EXPECT_EQ(grid->rowAt(bottom), 4998);
     EXPECT_GT(grid->verticalScrollBar()->maximum(), 4950);
     EXPECT_EQ(grid->fixedColumnView()->rowAt(bottom), 4998) << "the fixed column scrolls with the rows";
+    grid->fixedColumnView()->verticalScrollBar()->setValue(100); // the wheel over the fixed column
+    EXPECT_EQ(grid->verticalScrollBar()->value(), 100);
 }
 
 TEST(SpreadsheetView, PopupHasItsTitleAndNineColumnItems)
@@ -133,6 +135,9 @@ TEST(SpreadsheetView, PopupHasItsTitleAndNineColumnItems)
     }
     items[0]->trigger(); // the title changes nothing
     EXPECT_EQ(w.store().ColCount(), kColumnCount);
+    w.store().HideColumn(ColTime); // the marks follow the store, whoever changes it
+    EXPECT_FALSE(w.view->columnItem(ColTime)->isChecked());
+    w.store().UnHideColumn(ColTime);
 
     // The right mouse button opens it over the cells.
     w.panel.show();

@@ -101,7 +101,11 @@ DataGrid::DataGrid(DataGridStore &store, QWidget *parent)
     applyStoreLayout();
 }
 
-DataGrid::~DataGrid() = default;
+DataGrid::~DataGrid()
+{
+    // The model outlives this part of the grid while the children go.
+    m_model->disconnect(this);
+}
 
 void DataGrid::syncWithStore()
 {

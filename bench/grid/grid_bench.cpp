@@ -1,0 +1,116 @@
+// The spreadsheet at its largest: 144,001 rows, the table of a full log at step 5.
+//
+//   grid_bench --benchmark_repetitions=5
+// Target: jumping from the first row to the last and painting <= 16 ms.
+
+#include "logdata/loadlog.h"
+#include "views/spreadsheetview.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QScrollBar>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+
+using namespace sorvant;
+
+LogStore &fullLog()
+{
+    static LogStore records;
+    if (records.count() == 0) {
+        for (std::size_t i = 0; i < LogStore::kCapacity; ++i) {
+            LogRecord &r = records.data()[i];
+            r = LogRecord{};
+            r.GrainTempInsideDryer = static_cast<std::int16_t>(150 + i % 40);
+            r.WetGrainTemp = static_cast<std::int16_t>(600 + i % 90);
+            r.MoistureIn = static_cast<std::uint16_t>(190 + i % 70);
+            r.DriedGrainTemp = static_cast<std::int16_t>(800 + i % 50);
+            r.MoistureOut = static_cast<std::uint16_t>(140 + i % 20);
+            r.UnloadRate = static_cast<std::uint16_t>(100 + i % 60);
+            r.BinNumber = static_cast<std::uint8_t>(1 + i / 20000 % 9);
+            r.Hour = static_cast<std::uint8_t>(i / 300 % 24);
+            r.Minute = static_cast<std::uint8_t>(i / 5 % 60);
+        }
+        records.setCount(LogStore::kCapacity);
+    }
+    return records;
+}
+
+void loadFull(SpreadsheetView &view)
+{
+    LoadTargets targets;
+    targets.table = &view.tableSink();
+    int rows = 0;
+    BuildTableAndSeries(fullLog(), fullLog().count(), 5, CellTextFormat(), targets, rows);
+    targets.table->setRowCount(rows);
+}
+
+struct Window {
+    QWidget panel;
+    SpreadsheetView *view = new SpreadsheetView(&panel);
+    QImage image{925, 640, QImage::Format_ARGB32_Premultiplied};
+
+    Window()
+    {
+        panel.resize(925, 640);
+        view->grid()->setGeometry(panel.rect());
+        panel.show();
+        loadFull(*view);
+        view->grid()->syncWithStore();
+        paint();
+    }
+    void paint() { panel.render(&image); }
+};
+
+void BM_JumpFirstToLastAndPaint(benchmark::State &state)
+{
+    Window w;
+    QScrollBar *bar = w.view->grid()->verticalScrollBar();
+    if (w.view->store().RowCount() != 144001)
+        state.SkipWithError("the table does not hold 144,001 rows");
+    for (auto _ : state) {
+        state.PauseTiming();
+        bar->setValue(0);
+        w.paint();
+        state.ResumeTiming();
+        bar->setValue(bar->maximum());
+        w.paint();
+    }
+    if (w.view->grid()->rowAt(w.view->grid()->viewport()->height() - 1) != 143999)
+        state.SkipWithError("the last row is not on screen");
+}
+BENCHMARK(BM_JumpFirstToLastAndPaint)->Unit(benchmark::kMillisecond);
+
+// From the end of a full load to the new table painted: the one sync that
+// tells the views of 144,000 rows, then a paint.
+void BM_SyncAndPaintAfterFullLoad(benchmark::State &state)
+{
+    Window w;
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.view->store().setRowCount(5000); // as at start: the load grows and shrinks the table
+        w.view->grid()->syncWithStore();
+        loadFull(*w.view);
+        state.ResumeTiming();
+        w.view->grid()->syncWithStore();
+        w.paint();
+    }
+}
+BENCHMARK(BM_SyncAndPaintAfterFullLoad)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
