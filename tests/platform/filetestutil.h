@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QString>
 
+#include <ostream>
+
 namespace sorvant::testing {
 
 inline QByteArray readAllBytes(const QString &path)
@@ -21,3 +23,6 @@ inline bool writeAllBytes(const QString &path, const QByteArray &bytes)
 }
 
 } // namespace sorvant::testing
+
+// Readable failure messages for texts (found by argument-dependent lookup).
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }

@@ -1,5 +1,7 @@
 #include "platform/singleinstance.h"
 
+#include "filetestutil.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>

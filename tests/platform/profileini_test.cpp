@@ -1,0 +1,152 @@
+#include "platform/profileini.h"
+
+#include "filetestutil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using sorvant::ProfileIni;
+using sorvant::testing::readAllBytes;
+using sorvant::testing::writeAllBytes;
+
+namespace {
+
+class ProfileIniTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString path() const { return dir.filePath(QStringLiteral("DataLogPrinterSettings.ini")); }
+};
+
+} // namespace
+
+TEST_F(ProfileIniTest, ReadsOneKeyLikeThePrivateProfileFunctions)
+{
+    const QByteArray file = "; comment\r\n"
+                            "[Other]\r\n"
+                            "Borders=7\r\n"
+                            "[printsettings]\r\n"
+                            "  borders =  2  \r\n"
+                            "Quoted=\"  spaced  \"\r\n"
+                            "Single='x'\r\n"
+                            "Half=\"open\r\n"
+                            "Empty=\r\n"
+                            "NoEquals\r\n"
+                            "Hex=0x1E\r\n"
+                            "Path=C:\\logs\\ü=ß\r\n"
+                            "Borders=3\r\n"
+                            "[PRINTSETTINGS]\r\n"
+                            "Later=only in the second section\r\n"
+                            "Long=" + QByteArray(3000, 'L');
+    ASSERT_TRUE(writeAllBytes(path(), file));
+    const ProfileIni ini(path());
+    const QString section = QStringLiteral("PRINTSETTINGS");
+    const QString dflt = QStringLiteral("<default>");
+    struct Case {
+        const char *key;
+        QString expected;
+    };
+    const Case cases[] = {
+        {"Borders", QStringLiteral("2")},           // names without regard to case; the first key counts
+        {"Quoted", QStringLiteral("  spaced  ")},   // one pair of quotes removed
+        {"Single", QStringLiteral("x")},
+        {"Half", QStringLiteral("\"open")},
+        {"Empty", QString()},
+        {"NoEquals", dflt},
+        {"Hex", QStringLiteral("0x1E")},            // read as text; the caller parses
+        {"Path", QStringLiteral("C:\\logs\\ü=ß")},
+        {"Later", dflt},                            // only the first section of a name counts
+        {"Missing", dflt},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.key);
+        EXPECT_EQ(ini.readString(section, QString::fromLatin1(c.key), dflt), c.expected);
+    }
+    EXPECT_EQ(ini.readString(QStringLiteral("Other"), QStringLiteral("BORDERS")), QStringLiteral("7"));
+    EXPECT_EQ(ini.readString(QStringLiteral("Nowhere"), QStringLiteral("Borders"), dflt), dflt);
+
+    // At most 2047 characters of a value.
+    writeAllBytes(path(), "[S]\nLong=" + QByteArray(3000, 'L'));
+    EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("Long")), QString(2047, QLatin1Char('L')));
+    EXPECT_EQ(ProfileIni(dir.filePath(QStringLiteral("none.ini"))).readString(section, QStringLiteral("Borders"), dflt),
+              dflt);
+}
+
+TEST_F(ProfileIniTest, WritesOneKeyAndKeepsTheRestByteForByte)
+{
+    ProfileIni ini(path());
+    const QString section = QStringLiteral("PRINTSETTINGS");
+    // A new file: section and key are made.
+    ASSERT_TRUE(ini.writeString(section, QStringLiteral("Centered"), QStringLiteral("Y")));
+    ASSERT_TRUE(ini.writeString(section, QStringLiteral("Borders"), QStringLiteral("1")));
+    EXPECT_EQ(readAllBytes(path()), "[PRINTSETTINGS]\nCentered=Y\nBorders=1\n");
+
+    const QByteArray before = "; made by hand\r\n"
+                              "[Mine]\r\n"
+                              "Keep = this  \r\n"
+                              "junk \x01\xff line\r\n"
+                              "[printsettings]\r\n"
+                              "  Borders = 5\r\n"
+                              "odd line\r\n"
+                              "\r\n"
+                              "[After]\r\n"
+                              "Borders=9";
+    writeAllBytes(path(), before);
+    ASSERT_TRUE(ini.writeString(section, QStringLiteral("borders"), QStringLiteral("2")));
+    ASSERT_TRUE(ini.writeString(section, QStringLiteral("FontName"), QStringLiteral("MS Sans Serif")));
+    ASSERT_TRUE(ini.writeString(QStringLiteral("New"), QStringLiteral("K"), QStringLiteral("v")));
+    ASSERT_TRUE(ini.writeString(QStringLiteral("After"), QStringLiteral("Added"), QStringLiteral("ü")));
+    EXPECT_EQ(readAllBytes(path()), "; made by hand\r\n"
+                                    "[Mine]\r\n"
+                                    "Keep = this  \r\n"
+                                    "junk \x01\xff line\r\n"
+                                    "[printsettings]\r\n"
+                                    "borders=2\r\n"
+                                    "odd line\r\n"
+                                    "FontName=MS Sans Serif\r\n"
+                                    "\r\n"
+                                    "[After]\r\n"
+                                    "Borders=9\r\n"
+                                    "Added=\xC3\xBC\r\n"
+                                    "\r\n"
+                                    "[New]\r\n"
+                                    "K=v\r\n");
+    EXPECT_EQ(ini.readString(section, QStringLiteral("Borders")), QStringLiteral("2"));
+    EXPECT_EQ(ini.readString(QStringLiteral("After"), QStringLiteral("added")), QStringLiteral("ü"));
+}
+
+TEST_F(ProfileIniTest, RefusesWhatWouldBreakTheFileAndFailuresLeaveItAlone)
+{
+    const QByteArray before = "[PRINTSETTINGS]\nTitleText=Dryer\\nBin 3\\n\n";
+    writeAllBytes(path(), before);
+    ProfileIni ini(path());
+    const QString s = QStringLiteral("PRINTSETTINGS");
+    EXPECT_FALSE(ini.writeString(s, QStringLiteral("TitleText"), QStringLiteral("two\n[lines]")));
+    EXPECT_FALSE(ini.writeString(s, QStringLiteral("A=B"), QStringLiteral("x")));
+    EXPECT_FALSE(ini.writeString(s, QStringLiteral(" "), QStringLiteral("x")));
+    EXPECT_FALSE(ini.writeString(s, QStringLiteral("[X]"), QStringLiteral("x")));
+    EXPECT_FALSE(ini.writeString(QStringLiteral("A]B"), QStringLiteral("K"), QStringLiteral("x")));
+    EXPECT_FALSE(ini.writeString(QStringLiteral("A\rB"), QStringLiteral("K"), QStringLiteral("x")));
+    EXPECT_EQ(readAllBytes(path()), before);
+    EXPECT_EQ(ini.readString(s, QStringLiteral("TitleText")), QStringLiteral("Dryer\\nBin 3\\n"));
+
+    // A folder that cannot exist: the write says so.
+    writeAllBytes(dir.filePath(QStringLiteral("blocked")), "file");
+    ProfileIni blocked(dir.filePath(QStringLiteral("blocked/x.ini")));
+    EXPECT_FALSE(blocked.writeString(s, QStringLiteral("K"), QStringLiteral("v")));
+    EXPECT_FALSE(blocked.errorString().isEmpty());
+}
+
+TEST_F(ProfileIniTest, BareFileNameLivesInTheConfigFolder)
+{
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    ASSERT_FALSE(config.isEmpty()) << "run through run-isolated.sh";
+    ProfileIni ini(QStringLiteral("DataLogPrinterSettings.ini"));
+    EXPECT_EQ(ini.filePath(), config + QStringLiteral("/Sorvant/DataLogPrinterSettings.ini"));
+    ASSERT_TRUE(ini.writeString(QStringLiteral("PRINTSETTINGS"), QStringLiteral("Borders"), QStringLiteral("1")));
+    EXPECT_TRUE(QFile::exists(ini.filePath()));
+    EXPECT_EQ(ProfileIni(dir.filePath(QStringLiteral("a.ini"))).filePath(), dir.filePath(QStringLiteral("a.ini")));
+}

@@ -1,0 +1,206 @@
+#include "platform/qtdialoghost.h"
+
+#include "filetestutil.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPointer>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+using namespace sorvant;
+
+namespace {
+
+// Runs `act` on the modal dialog of type T as soon as it shows. Should none
+// show within five seconds, or should a dialog still be open after `act`,
+// the test fails and every dialog is closed, so nothing can hang.
+template <typename T>
+void whenShown(std::function<void(T *)> act)
+{
+    auto *timer = new QTimer;
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, clock, act]() {
+        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(dialog);
+            return;
+        }
+        if (clock->elapsed() > 5000) {
+            ADD_FAILURE() << "no dialog of the expected kind showed";
+            timer->stop();
+            timer->deleteLater();
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *d = qobject_cast<QDialog *>(w))
+                    d->reject();
+        }
+    });
+    timer->start();
+}
+
+// Closes any modal dialog that stays up longer than three seconds, also one
+// opened inside another dialog's handler, and fails the test: a dialog the
+// test did not expect can never make it hang.
+class ModalWatchdog
+{
+public:
+    ModalWatchdog()
+    {
+        m_timer.setInterval(100);
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this]() {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (modal != m_seen) {
+                m_seen = modal;
+                m_since.start();
+                return;
+            }
+            if (modal && m_since.elapsed() > 3000) {
+                ADD_FAILURE() << "a dialog stayed open: " << modal->windowTitle().toStdString();
+                if (auto *d = qobject_cast<QDialog *>(modal))
+                    d->reject();
+                else
+                    modal->close();
+            }
+        });
+        m_timer.start();
+    }
+
+private:
+    QTimer m_timer;
+    QPointer<QWidget> m_seen;
+    QElapsedTimer m_since;
+};
+
+void clickButton(QMessageBox *box, QMessageBox::StandardButton which)
+{
+    ASSERT_NE(box->button(which), nullptr);
+    box->button(which)->click();
+}
+
+} // namespace
+
+TEST(QtDialogHostTest, MessageBoxShowsCaptionTextButtonsAndIcon)
+{
+    using SB = QMessageBox::StandardButton;
+    struct Case {
+        MessageButtons buttons;
+        MessageIcon icon;
+        QMessageBox::StandardButtons shown;
+        QMessageBox::Icon qtIcon;
+        SB defaultButton;
+        SB click; // NoButton: the user presses Esc
+        MessageAnswer answer;
+    };
+    const Case cases[] = {
+        {MessageButtons::Ok, MessageIcon::Error, SB::Ok, QMessageBox::Critical, SB::Ok, SB::Ok, MessageAnswer::Ok},
+        {MessageButtons::Ok, MessageIcon::None, SB::Ok, QMessageBox::NoIcon, SB::Ok, SB::NoButton, MessageAnswer::Ok},
+        {MessageButtons::OkCancel, MessageIcon::Question, SB::Ok | SB::Cancel, QMessageBox::Question, SB::Ok, SB::Cancel,
+         MessageAnswer::Cancel},
+        {MessageButtons::OkCancel, MessageIcon::Question, SB::Ok | SB::Cancel, QMessageBox::Question, SB::Ok,
+         SB::NoButton, MessageAnswer::Cancel},
+        {MessageButtons::OkCancel, MessageIcon::Warning, SB::Ok | SB::Cancel, QMessageBox::Warning, SB::Ok, SB::Ok,
+         MessageAnswer::Ok},
+        {MessageButtons::YesNo, MessageIcon::Information, SB::Yes | SB::No, QMessageBox::Information, SB::Yes, SB::No,
+         MessageAnswer::No},
+        {MessageButtons::YesNo, MessageIcon::Information, SB::Yes | SB::No, QMessageBox::Information, SB::Yes,
+         SB::NoButton, MessageAnswer::No},
+        {MessageButtons::YesNoCancel, MessageIcon::Question, SB::Yes | SB::No | SB::Cancel, QMessageBox::Question,
+         SB::Yes, SB::Yes, MessageAnswer::Yes},
+        {MessageButtons::YesNoCancel, MessageIcon::Question, SB::Yes | SB::No | SB::Cancel, QMessageBox::Question,
+         SB::Yes, SB::NoButton, MessageAnswer::Cancel},
+    };
+    ModalWatchdog watchdog;
+    QtDialogHost host;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(static_cast<int>(&c - cases));
+        whenShown<QMessageBox>([&c](QMessageBox *box) {
+            EXPECT_EQ(box->windowTitle(), QStringLiteral("Exit Sorvant"));
+            EXPECT_EQ(box->text(), QStringLiteral("Exit Sorvant?"));
+            EXPECT_EQ(box->standardButtons(), c.shown);
+            EXPECT_EQ(box->icon(), c.qtIcon);
+            EXPECT_EQ(box->standardButton(box->defaultButton()), c.defaultButton);
+            if (c.click == QMessageBox::NoButton)
+                box->reject(); // what Esc and the close box do
+            else
+                clickButton(box, c.click);
+        });
+        EXPECT_EQ(host.messageBox(nullptr, QStringLiteral("Exit Sorvant?"), QStringLiteral("Exit Sorvant"), c.buttons,
+                                  c.icon),
+                  c.answer);
+    }
+}
+
+TEST(QtDialogHostTest, FileDialogsTakeAndGiveTitleFolderAndFilterIndex)
+{
+    ModalWatchdog watchdog;
+    QTemporaryDir dir;
+    ASSERT_TRUE(sorvant::testing::writeAllBytes(dir.filePath(QStringLiteral("log.dat")), "x"));
+    ASSERT_TRUE(sorvant::testing::writeAllBytes(dir.filePath(QStringLiteral("old.csv")), "keep"));
+    QtDialogHost host;
+    FileDialogRequest request;
+    request.title = QStringLiteral("Open Dryer Log");
+    request.filter = QStringLiteral("Dryer Log files (*.dat);;All files (*)");
+    request.folder = dir.path();
+    request.filterIndex = 2;
+
+    whenShown<QFileDialog>([&](QFileDialog *d) {
+        EXPECT_EQ(d->windowTitle(), QStringLiteral("Open Dryer Log"));
+        EXPECT_EQ(d->directory().absolutePath(), QDir(dir.path()).absolutePath());
+        EXPECT_EQ(d->selectedNameFilter(), QStringLiteral("All files (*)"));
+        EXPECT_EQ(d->acceptMode(), QFileDialog::AcceptOpen);
+        d->selectNameFilter(QStringLiteral("Dryer Log files (*.dat)"));
+        d->selectFile(QStringLiteral("log.dat"));
+        static_cast<QDialog *>(d)->accept(); // as the Open or Save button does
+    });
+    FileDialogAnswer answer = host.openFile(nullptr, request);
+    EXPECT_TRUE(answer.accepted);
+    EXPECT_EQ(answer.path, dir.filePath(QStringLiteral("log.dat")));
+    EXPECT_EQ(answer.filterIndex, 1);
+
+    // Cancel: nothing chosen, the file type as it came in.
+    whenShown<QFileDialog>([](QFileDialog *d) { d->reject(); });
+    answer = host.openFile(nullptr, request);
+    EXPECT_FALSE(answer.accepted);
+    EXPECT_EQ(answer.filterIndex, 2);
+
+    // Saving over an existing file asks nothing: the dialog closes at once.
+    request.title = QStringLiteral("Export");
+    request.filter = QStringLiteral("Excel files (*.xls);;CSV files (*.csv)");
+    request.fileName = QStringLiteral("old.csv");
+    whenShown<QFileDialog>([](QFileDialog *d) {
+        EXPECT_EQ(d->acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_EQ(d->selectedNameFilter(), QStringLiteral("CSV files (*.csv)"));
+        static_cast<QDialog *>(d)->accept(); // as the Open or Save button does
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "a question about replacing the file";
+        if (auto *left = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+            left->reject();
+    });
+    answer = host.saveFile(nullptr, request);
+    EXPECT_TRUE(answer.accepted);
+    EXPECT_EQ(answer.path, dir.filePath(QStringLiteral("old.csv")));
+    EXPECT_EQ(answer.filterIndex, 2);
+}
+
+TEST(QtDialogHostTest, PrintDialogAnswersWhetherToPrint)
+{
+    ModalWatchdog watchdog;
+    QtDialogHost host;
+    QPrinter printer;
+    whenShown<QPrintDialog>([](QPrintDialog *d) { d->reject(); });
+    EXPECT_FALSE(host.print(nullptr, printer));
+}
