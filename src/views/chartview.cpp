@@ -2,9 +2,8 @@
 
 #include "controls/chart/chartscrollbar.h"
 #include "controls/chart/datachart.h"
+#include "platform/fonts.h"
 
-#include <QFile>
-#include <QFontDatabase>
 #include <QGuiApplication>
 
 namespace sorvant {
@@ -38,17 +37,11 @@ struct SeriesRow {
 
 void registerChartFonts()
 {
-    static bool done = false;
-    if (done || !qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+    static bool registered = false;
+    if (registered || !qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         return;
-    done = true;
-    if (QFontDatabase::families().contains(QStringLiteral("Tahoma"), Qt::CaseInsensitive))
-        return;
-    for (const char *path : {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}) {
-        const QString file = QString::fromLatin1(path);
-        if (QFile::exists(file))
-            QFontDatabase::addApplicationFont(file);
-    }
+    registered = true;
+    registerCompatibleFonts();
 }
 
 void configureChart(ChartModel &chart)
@@ -173,7 +166,6 @@ void setPlaceholderPoints(ChartModel &chart)
 
 ChartView::ChartView(QWidget *parent) : QObject(parent)
 {
-    registerChartFonts();
     configureChart(m_model);
     setPlaceholderPoints(m_model);
     m_widget = new TDataChart(&m_model, parent);

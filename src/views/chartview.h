@@ -28,8 +28,9 @@ constexpr std::array<int, kSeriesCount> kChartPositionOfSeries = {3, 4, 0, 1, 2,
 void configureChart(ChartModel &chart);
 // The fixed points a chart shows before the first load (three pages).
 void setPlaceholderPoints(ChartModel &chart);
-// Makes the Tahoma face the axis labels ask for available when the system
-// lacks it but has Wine's copy. Needs a QGuiApplication.
+// Makes the Tahoma face of the axis labels resolve (see platform/fonts.h);
+// once per process, for tools that show the chart without the main window
+// (which registers them itself); does nothing without a QGuiApplication.
 void registerChartFonts();
 
 // The load's view of the chart's own series (index 0 is Series1).

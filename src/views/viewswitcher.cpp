@@ -96,10 +96,16 @@ ViewSwitcher::ViewSwitcher(QWidget *spreadsheet, ChartView *chart, QToolButton *
 
 bool ViewSwitcher::chartIsCurrent() const { return m_spreadsheet && m_spreadsheet->isHidden(); }
 
+void ViewSwitcher::setImageProvider(std::function<QIcon(int)> images)
+{
+    m_images = std::move(images);
+    setImage(m_image);
+}
+
 void ViewSwitcher::setImage(int image)
 {
     m_image = image;
-    const QIcon icon = toolbarImage(image);
+    const QIcon icon = m_images ? m_images(image) : toolbarImage(image);
     if (m_action)
         m_action->setIcon(icon);
     if (m_button)

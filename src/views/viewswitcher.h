@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 class QAction;
 class QToolButton;
 class QWidget;
@@ -32,6 +34,9 @@ public:
     int buttonImage() const { return m_image; }
     // The 32 x 32 pictures: a pie chart (image 2) and a window holding a table (image 5).
     static QIcon toolbarImage(int image);
+    // Takes the button's pictures from the window's toolbar image list
+    // instead of our own.
+    void setImageProvider(std::function<QIcon(int)> images);
 
 public slots:
     void SwitchViewsClick();
@@ -44,6 +49,7 @@ private:
     QPointer<QAction> m_action;
     QPointer<QToolButton> m_button;
     int m_image = kChartImage;
+    std::function<QIcon(int)> m_images;
 };
 
 } // namespace sorvant

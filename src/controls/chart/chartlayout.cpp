@@ -405,6 +405,7 @@ ChartLayout layoutChart(const ChartModel &chart, const QSizeF &size)
         const double zFront = slot * (n - 1 - si);
         const double zBack = zFront + slot * std::clamp(s.depth, 0.0, 1.0);
         sl.ribbon = chart.View3D() && zBack > zFront;
+        sl.clip = QRectF(pj.map(L.plot.topLeft(), zFront), pj.map(L.plot.bottomRight(), zFront));
         QPolygonF front, back;
         const auto flush = [&] {
             if (!front.isEmpty()) {

@@ -66,6 +66,8 @@ struct ChartSeriesLayout {
     // the same runs at the back of the ribbon.
     std::vector<QPolygonF> front, back;
     bool ribbon = false;
+    QRectF clip; // the plot at the series' depth
+
 };
 
 struct ChartMarkLayout {

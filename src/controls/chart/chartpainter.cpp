@@ -45,10 +45,14 @@ void drawBevel(QPainter &p, const QRectF &outer, int width)
     p.drawPolygon(bottomRight);
 }
 
-void drawLines(QPainter &p, const std::vector<QLineF> &lines, const QPen &pen)
+void drawLines(QPainter &p, const std::vector<QLineF> &lines, QPen pen)
 {
     if (lines.empty())
         return;
+    // On screen one-pixel lines take the rasterizer's fast path; stretched
+    // onto paper they scale with the picture.
+    if (pen.widthF() <= 1 && p.transform().isIdentity())
+        pen.setCosmetic(true);
     p.setPen(pen);
     p.drawLines(lines.data(), static_cast<int>(lines.size()));
 }
@@ -105,6 +109,38 @@ void drawLegend(QPainter &p, const ChartLayout &l, const ChartAppearance &ap)
     }
 }
 
+// The panel's gradient and bevel, drawn once per size: a radial gradient
+// over the whole chart costs more than everything else on a page.
+const QImage &panelBackground(const QSize &size, const ChartAppearance &ap)
+{
+    struct Cache {
+        QSize size;
+        QRgb start = 0, middle = 0, end = 0;
+        int bevel = -1;
+        QImage image;
+    };
+    static Cache cache;
+    if (cache.size != size || cache.start != ap.gradientStart.rgba() || cache.middle != ap.gradientMiddle.rgba()
+        || cache.end != ap.gradientEnd.rgba() || cache.bevel != ap.bevelWidth) {
+        cache.size = size;
+        cache.start = ap.gradientStart.rgba();
+        cache.middle = ap.gradientMiddle.rgba();
+        cache.end = ap.gradientEnd.rgba();
+        cache.bevel = ap.bevelWidth;
+        cache.image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        QPainter p(&cache.image);
+        const QRectF outer(QPointF(0, 0), QSizeF(size));
+        const double radius = std::hypot(outer.width(), outer.height()) / 2;
+        QRadialGradient g(outer.center(), radius);
+        g.setColorAt(0, ap.gradientStart);
+        g.setColorAt(0.5, ap.gradientMiddle);
+        g.setColorAt(1, ap.gradientEnd);
+        p.fillRect(outer, g);
+        drawBevel(p, outer, ap.bevelWidth);
+    }
+    return cache.image;
+}
+
 } // namespace
 
 void paintChart(QPainter &p, const ChartModel &chart, const ChartLayout &l)
@@ -115,15 +151,9 @@ void paintChart(QPainter &p, const ChartModel &chart, const ChartLayout &l)
     p.setRenderHint(QPainter::TextAntialiasing, true);
 
     // Panel: radial gradient and raised bevel.
-    {
-        const double radius = std::hypot(l.outer.width(), l.outer.height()) / 2;
-        QRadialGradient g(l.outer.center(), radius);
-        g.setColorAt(0, ap.gradientStart);
-        g.setColorAt(0.5, ap.gradientMiddle);
-        g.setColorAt(1, ap.gradientEnd);
-        p.fillRect(l.outer, g);
-        drawBevel(p, l.outer, ap.bevelWidth);
-    }
+    const QSize panel = l.outer.size().toSize();
+    if (!panel.isEmpty())
+        p.drawImage(l.outer, panelBackground(panel, ap));
 
     // Title with its shadow.
     if (l.title.visible()) {
@@ -163,6 +193,8 @@ void paintChart(QPainter &p, const ChartModel &chart, const ChartLayout &l)
     p.setClipRect(l.frontPlane.adjusted(-1, -1, 1, 1));
     for (const ChartSeriesLayout &sl : l.series) {
         const TLineSeries &s = chart.series(sl.series);
+        if (l.projection.enabled)
+            p.setClipRect(sl.clip.adjusted(-1, -1, 1, 1));
         if (sl.ribbon) {
             QPen outline(s.penColour, 1);
             outline.setJoinStyle(Qt::RoundJoin);
@@ -187,6 +219,7 @@ void paintChart(QPainter &p, const ChartModel &chart, const ChartLayout &l)
         }
     }
     // Marks sit over every line.
+    p.setClipRect(l.frontPlane.adjusted(-1, -1, 1, 1));
     if (!l.marks.empty()) {
         p.setFont(ap.markFont);
         for (const ChartMarkLayout &m : l.marks) {

@@ -1,0 +1,128 @@
+// Speed of the chart with a full log (720,000 records at step 5: 144,000
+// points a series) at 925 x 640: one page laid out and painted, in 2D and
+// 3D, and a page turn through the scroll bar up to the repainted widget.
+//   run: QT_QPA_PLATFORM=offscreen chart_bench
+#include "controls/chart/chartlayout.h"
+#include "controls/chart/chartpainter.h"
+#include "controls/chart/datachart.h"
+#include "views/chartview.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr int kRows = 144000;
+constexpr int kStep = 5;
+
+void fillFullLog(sorvant::ChartView &view)
+{
+    sorvant::SeriesSink &sink = view.seriesSink();
+    for (int s = 0; s < sorvant::kSeriesCount; ++s)
+        sink.Clear(s);
+    char label[16];
+    for (int r = 0; r < kRows; ++r) {
+        const int minutes = r % 1440;
+        std::snprintf(label, sizeof label, "%d:%02d", minutes / 60, minutes % 60);
+        const double t = r * 0.01;
+        const double ys[6] = {20 + 3 * std::sin(t), 15 + std::sin(t * 0.7), 60 + 5 * std::sin(t * 0.3),
+                              170 + 8 * std::sin(t * 0.2), 110 + 4 * std::sin(t * 0.5), 40 + 5 * std::sin(t)};
+        for (int s = 0; s < sorvant::kSeriesCount; ++s)
+            sink.AddXY(s, static_cast<double>(r) * kStep, ys[s], label);
+    }
+    view.RecalcPosition();
+}
+
+struct Fixture {
+    QWidget host;
+    sorvant::ChartView view{&host};
+    Fixture()
+    {
+        host.resize(925, 657);
+        auto *box = new QVBoxLayout(&host);
+        box->setContentsMargins(0, 0, 0, 0);
+        box->setSpacing(0);
+        box->addWidget(view.chartWidget(), 1);
+        box->addWidget(view.scrollBar());
+        view.chartWidget()->show();
+        view.scrollBar()->show();
+        host.show();
+        QApplication::processEvents();
+        fillFullLog(view);
+        view.scrollBar()->setValue(view.scrollBar()->maximum() / 2);
+        QApplication::processEvents();
+    }
+};
+
+Fixture *g_fixture = nullptr; // made in main(), after the application
+
+Fixture &fixture() { return *g_fixture; }
+
+void layoutAndPaint(benchmark::State &state, bool view3D)
+{
+    Fixture &f = fixture();
+    f.view.setView3D(view3D);
+    QImage image(925, 640, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        QPainter p(&image);
+        const ChartLayout l = f.view.model().layout(QSizeF(925, 640));
+        paintChart(p, f.view.model(), l);
+        benchmark::DoNotOptimize(l.series.size());
+    }
+    f.view.setView3D(false);
+}
+
+void BM_PageLayoutOnly(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    for (auto _ : state) {
+        const ChartLayout l = f.view.model().layout(QSizeF(925, 640));
+        benchmark::DoNotOptimize(l.series.size());
+    }
+}
+
+void BM_PagePaint2D(benchmark::State &state) { layoutAndPaint(state, false); }
+void BM_PagePaint3D(benchmark::State &state) { layoutAndPaint(state, true); }
+
+void BM_PageTurn(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    QScrollBar *bar = f.view.scrollBar();
+    int direction = 1;
+    for (auto _ : state) {
+        if (bar->value() >= bar->maximum() || bar->value() <= bar->minimum())
+            direction = -direction;
+        bar->triggerAction(direction > 0 ? QAbstractSlider::SliderSingleStepAdd
+                                         : QAbstractSlider::SliderSingleStepSub);
+        f.view.chartWidget()->repaint();
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_PageLayoutOnly)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_PagePaint2D)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_PagePaint3D)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_PageTurn)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    const auto f = std::make_unique<Fixture>();
+    g_fixture = f.get();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

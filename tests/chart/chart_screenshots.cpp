@@ -1,0 +1,71 @@
+// chart-screenshots LOG.dat OUTDIR: the chart view as a window shows it, for
+// the documentation: a 2D page, a zoomed page and the 3D view.
+#include "controls/chart/datachart.h"
+#include "logdata/loadlog.h"
+#include "views/chartview.h"
+#include "views/spreadsheetconfig.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include <cstdio>
+#include <memory>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: chart-screenshots LOG.dat OUTDIR\n");
+        return 2;
+    }
+    sorvant::registerChartFonts();
+    QWidget host;
+    host.resize(925, 657);
+    auto *box = new QVBoxLayout(&host);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(0);
+    sorvant::ChartView view(&host);
+    box->addWidget(view.chartWidget(), 1);
+    box->addWidget(view.scrollBar());
+    view.chartWidget()->show();
+    view.scrollBar()->show();
+
+    DataGridStore grid(sorvant::kColumnCount);
+    sorvant::configureSpreadsheetStore(grid);
+    sorvant::GridTableSink table(grid);
+    const auto store = std::make_unique<sorvant::LogStore>();
+    sorvant::LoadTargets targets;
+    targets.table = &table;
+    targets.series = &view.seriesSink();
+    targets.recalcPosition = [&] { view.RecalcPosition(); };
+    targets.showFileError = [] { std::fprintf(stderr, "File Error\n"); };
+    const sorvant::LoadResult r = sorvant::LoadLog(QString::fromLocal8Bit(argv[1]), 25, *store,
+                                                   sorvant::CellTextFormat(QLatin1Char('.')), targets);
+    if (!r.ok)
+        return 1;
+    host.show();
+    app.processEvents();
+    const QDir out(QString::fromLocal8Bit(argv[2]));
+    view.scrollBar()->setValue(3);
+    app.processEvents();
+    host.grab().save(out.filePath(QStringLiteral("chart-2d.png")));
+
+    const ChartLayout l = view.chart()->currentLayout();
+    const QRectF p = l.frontPlane;
+    view.model().ZoomRect(QRectF(p.left() + p.width() * 0.25, p.top() + p.height() * 0.15, p.width() * 0.4,
+                                 p.height() * 0.5),
+                          TDataChart::kZoomSteps, [&] { view.chartWidget()->repaint(); });
+    view.setMarkersVisible(true);
+    app.processEvents();
+    host.grab().save(out.filePath(QStringLiteral("chart-zoomed.png")));
+
+    view.model().UndoZoom();
+    view.setMarkersVisible(false);
+    view.setView3D(true);
+    app.processEvents();
+    host.grab().save(out.filePath(QStringLiteral("chart-3d.png")));
+    return 0;
+}
