@@ -526,7 +526,8 @@ TEST_F(XlsWriterTest, LibreOfficeOpensItWithTheSameCellsAsTheCsvExport)
     QProcess p;
     p.setWorkingDirectory(dir.path());
     p.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + dir.path() + QStringLiteral("/profile"),
-                      QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("csv"),
+                      QStringLiteral("--headless"), QStringLiteral("--norestore"),
+                      QStringLiteral("--convert-to"), QStringLiteral("csv"),
                       QStringLiteral("--outdir"), path(QStringLiteral("lo")), path(QStringLiteral("day1.xls"))});
     ASSERT_TRUE(p.waitForFinished(240000)) << "soffice did not finish";
     const auto converted = csvRows(path(QStringLiteral("lo/day1.csv")));
