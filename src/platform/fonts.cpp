@@ -3,11 +3,17 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QGuiApplication>
 
 namespace sorvant {
 
 void registerCompatibleFonts()
 {
+    // Once per process: adding the same file again would only add copies.
+    static bool registered = false;
+    if (registered || !qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return;
+    registered = true;
     registerCompatibleFonts(QStringLiteral("/usr/share/wine/fonts"));
 }
 

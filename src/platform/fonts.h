@@ -8,10 +8,12 @@ namespace sorvant {
 // Makes "Tahoma" and "MS Sans Serif" resolve to metric-compatible faces: the
 // ones Debian's fonts-wine installs in /usr/share/wine/fonts are added to the
 // application's fonts. Does nothing when they are absent. ("Arial" resolves
-// through fontconfig's aliases to Liberation Sans.) Needs a QGuiApplication.
+// through fontconfig's aliases to Liberation Sans.) Acts once per process and
+// only once a QGuiApplication exists; later calls do nothing.
 void registerCompatibleFonts();
 
-// The same from another folder; returns the families added.
+// The same from another folder, every time it is called; returns the
+// families added. Needs a QGuiApplication.
 QStringList registerCompatibleFonts(const QString &folder);
 
 } // namespace sorvant
