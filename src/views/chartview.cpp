@@ -3,6 +3,12 @@
 #include "controls/chart/chartscrollbar.h"
 #include "controls/chart/datachart.h"
 #include "platform/fonts.h"
+#include "platform/outputfile.h"
+#include "platform/usererror.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QPainter>
 
 #include <QGuiApplication>
 
@@ -194,6 +200,67 @@ void ChartView::RecalcPosition()
     m_model.dataChanged();
     if (m_scrollBar)
         m_scrollBar->RecalcPosition();
+}
+
+ChartImageExport::ChartImageExport()
+{
+    registerChartFonts();
+    configureChart(m_model);
+}
+
+ChartLayout ChartImageExport::render(const ChartImageRequest &request, QImage &image)
+{
+    if (request.size.width() < 1 || request.size.height() < 1)
+        throw UserError(QStringLiteral("The chart image needs a size of at least 1 x 1 pixels"));
+    for (int series = 0; series < kSeriesCount; ++series) {
+        const bool hidden = std::find(request.hiddenSeries.begin(), request.hiddenSeries.end(), series + 1)
+            != request.hiddenSeries.end();
+        m_model.setSeriesVisible(kChartPositionOfSeries[static_cast<std::size_t>(series)], !hidden);
+    }
+    m_model.setView3D(request.view3D);
+    m_model.setMarksVisible(request.markers);
+    const int pages = m_model.NumPages();
+    if (request.page < 1 || request.page > pages)
+        throw UserError(QStringLiteral("The chart has no page %1: it has %2 page%3")
+                            .arg(request.page)
+                            .arg(pages)
+                            .arg(pages == 1 ? QString() : QStringLiteral("s")));
+    m_model.setPage(request.page);
+    m_model.setViewSize(QSizeF(request.size));
+    image = QImage(request.size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        m_model.PrintPartial(painter, QRect(QPoint(0, 0), request.size));
+    }
+    return m_model.layout(QSizeF(request.size));
+}
+
+void ChartImageExport::writePng(const ChartImageRequest &request, const QString &path)
+{
+    QImage image;
+    render(request, image);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        throw UserError(QStringLiteral("Cannot encode the chart image"));
+    OutputFile out(path);
+    if (!out.open() || !out.write(png.constData(), static_cast<std::size_t>(png.size())) || !out.commit())
+        throw UserError(QStringLiteral("Cannot Create file %1").arg(path));
+}
+
+std::unique_ptr<QGuiApplication> ensureGuiApplication()
+{
+    if (QCoreApplication::instance())
+        return nullptr;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "sorvant";
+    static char *argv[] = {name, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 } // namespace sorvant

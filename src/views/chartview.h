@@ -7,9 +7,14 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSize>
 
 #include <array>
+#include <memory>
+#include <vector>
 
+class QGuiApplication;
+class QImage;
 class QPainter;
 class QRect;
 class QScrollBar;
@@ -86,5 +91,38 @@ private:
     QPointer<TDataChart> m_widget;
     QPointer<TChartScrollBar> m_scrollBar;
 };
+
+// What a chart image shows.
+struct ChartImageRequest {
+    int page = 1;
+    QSize size{1200, 800};
+    bool view3D = false;
+    bool markers = false;
+    std::vector<int> hiddenSeries; // 1 is Series1 ... 6 is Series6
+};
+
+// Sorvant's chart without a window, for tools: the load fills it through
+// seriesSink(), then one page is drawn through PrintPartial. Needs a
+// QGuiApplication (see ensureGuiApplication()).
+class ChartImageExport
+{
+public:
+    ChartImageExport();
+    SeriesSink &seriesSink() { return m_sink; }
+    ChartModel &model() { return m_model; }
+    // Applies the request and draws the page into `image`; returns what was
+    // laid out. Throws UserError for a page the chart does not have.
+    ChartLayout render(const ChartImageRequest &request, QImage &image);
+    // Renders and writes a PNG file as a whole. Throws UserError.
+    void writePng(const ChartImageRequest &request, const QString &path);
+
+private:
+    ChartModel m_model;
+    ChartSeriesSink m_sink{m_model};
+};
+
+// The application object drawing text needs, made only when none exists:
+// on the offscreen platform when there is no display. Null otherwise.
+std::unique_ptr<QGuiApplication> ensureGuiApplication();
 
 } // namespace sorvant
