@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -48,6 +49,21 @@ struct Window {
         return v;
     }
 };
+
+// What the screen shows, in order: the fixed column, then the header's visible sections.
+std::vector<int> onScreen(const DataGrid *grid)
+{
+    std::vector<int> v;
+    if (grid->fixedColumn() >= 0)
+        v.push_back(grid->fixedColumn());
+    const QHeaderView *header = grid->horizontalHeader();
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int c = header->logicalIndex(visual);
+        if (!header->isSectionHidden(c))
+            v.push_back(c);
+    }
+    return v;
+}
 
 QByteArray readAll(const QString &path)
 {
@@ -267,6 +283,37 @@ TEST(SpreadsheetView, FixedColumnIsNeitherMovedNorDroppedOn)
     header->moveSection(header->visualIndex(ColWetGrainTemp), 5);
     EXPECT_EQ(w.store().columnAt(0), ColWetGrainTemp);
     EXPECT_FALSE(w.grid()->fixedColumnView()->horizontalHeader()->sectionsMovable());
+}
+
+TEST(SpreadsheetView, ScreenAgreesWithStoreThroughHideMoveAndShow)
+{
+    Window w;
+    QHeaderView *header = w.grid()->horizontalHeader();
+    const auto move = [&](int column, int toColumn) {
+        header->moveSection(header->visualIndex(column), header->visualIndex(toColumn));
+    };
+    const std::function<void()> steps[] = {
+        [&] { w.click(ColTime); },
+        [&] { move(ColBinNumber, ColGrainTempInsideDryer); },
+        [&] { w.click(ColTime); },
+        [&] { w.click(ColRecordNumber); },
+        [&] { move(ColMoistureIn, ColBinNumber); },
+        [&] { w.click(ColWetGrainTemp); }, // the fixed column passes on
+        [&] { w.click(ColRecordNumber); },
+        [&] { w.click(ColWetGrainTemp); },
+    };
+    int n = 0;
+    for (const auto &step : steps) {
+        step();
+        EXPECT_EQ(onScreen(w.grid()), w.displayed()) << "after step " << n;
+        for (int c : w.displayed()) {
+            const int shown = c == w.grid()->fixedColumn() ? w.grid()->fixedColumnView()->width()
+                                                            : header->sectionSize(c);
+            EXPECT_EQ(shown, w.store().columnWidth(c)) << "column " << c << " after step " << n;
+        }
+        ++n;
+    }
+    EXPECT_EQ(w.store().ColCount(), kColumnCount);
 }
 
 TEST(SpreadsheetView, WidthIsRememberedAcrossHideAndShow)
