@@ -16,17 +16,42 @@ namespace celltext {
 
 namespace {
 
+constexpr char kDigitPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                               "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                               "8081828384858687888990919293949596979899";
+
+int digitCount(std::uint64_t v)
+{
+    int n = 1;
+    for (; v >= 10000; v /= 10000)
+        n += 4;
+    if (v >= 1000)
+        return n + 3;
+    if (v >= 100)
+        return n + 2;
+    return v >= 10 ? n + 1 : n;
+}
+
+// Written from the end two digits at a time: the building pass formats seven
+// numbers per row, so this is among the hottest code of a load.
 char *appendUnsigned(char *out, std::uint64_t v)
 {
-    char digits[20];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v != 0);
-    while (n > 0)
-        *out++ = digits[--n];
-    return out;
+    const int n = digitCount(v);
+    char *p = out + n;
+    while (v >= 100) {
+        const auto pair = static_cast<std::size_t>(v % 100) * 2;
+        v /= 100;
+        *--p = kDigitPairs[pair + 1];
+        *--p = kDigitPairs[pair];
+    }
+    if (v >= 10) {
+        const auto pair = static_cast<std::size_t>(v) * 2;
+        *--p = kDigitPairs[pair + 1];
+        *--p = kDigitPairs[pair];
+    } else {
+        *--p = static_cast<char>('0' + v);
+    }
+    return out + n;
 }
 
 template<typename Writer>

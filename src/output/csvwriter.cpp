@@ -24,6 +24,9 @@ bool isPlainField(std::string_view cell)
     return true;
 }
 
+char kTooLargeMark;
+char *const kTooLarge = &kTooLargeMark;
+
 // Lines are gathered in a fixed buffer and handed to the file in large
 // writes; the whole file never sits in memory.
 class LineBuffer
@@ -44,6 +47,18 @@ public:
         return true;
     }
     bool append(std::string_view text) { return append(text.data(), text.size()); }
+    // Room for `size` bytes at the end, which the caller fills at once: null
+    // when a flush failed, kTooLarge when `size` exceeds the whole buffer.
+    char *reserve(std::size_t size)
+    {
+        if (size > kSize)
+            return kTooLarge;
+        if (size > kSize - m_used && !flush())
+            return nullptr;
+        char *at = m_data + m_used;
+        m_used += size;
+        return at;
+    }
     bool flush()
     {
         const bool ok = m_used == 0 || m_file.write(m_data, m_used);
@@ -131,6 +146,33 @@ void SaveToCSV(const DataGridStore &grid, const QString &fileName)
             continue;
         }
         grid.rowUtf8(r, cells.data());
+        // Fast path: a row of plain cells is copied straight into the buffer.
+        std::size_t plainSize = columns.size() + 1; // commas and CR LF
+        bool plain = true;
+        for (const int c : columns) {
+            const std::string_view cell = cells[static_cast<std::size_t>(c)];
+            plain = plain && isPlainField(cell);
+            plainSize += cell.size();
+        }
+        if (plain) {
+            char *out = buffer->reserve(plainSize);
+            if (!out) {
+                ok = false;
+                break;
+            }
+            if (out != kTooLarge) {
+                for (std::size_t i = 0; i < columns.size(); ++i) {
+                    if (i > 0)
+                        *out++ = ',';
+                    const std::string_view cell = cells[static_cast<std::size_t>(columns[i])];
+                    for (const char ch : cell)
+                        *out++ = ch;
+                }
+                *out++ = '\r';
+                *out++ = '\n';
+                continue;
+            }
+        }
         for (std::size_t i = 0; i < columns.size() && ok; ++i) {
             if (i > 0)
                 ok = buffer->append(",", 1);
