@@ -21,7 +21,7 @@ constexpr std::uint16_t kBof = 0x0809, kEof = 0x000A, kCodePage = 0x0042, kWindo
                         kStyle = 0x0293, kBoundSheet = 0x0085, kIndex = 0x020B, kDefColWidth = 0x0055,
                         kColInfo = 0x007D, kDimensions = 0x0200, kRow = 0x0208, kDbCell = 0x00D7,
                         kWindow2 = 0x023E, kRk = 0x027E, kMulRk = 0x00BD, kNumber = 0x0203,
-                        kLabelSst = 0x00FD, kBlank = 0x0201, kMulBlank = 0x00BE;
+                        kLabelSst = 0x00FD, kBlank = 0x0201, kMulBlank = 0x00BE, kWsBool = 0x0081;
 
 // Cell formats: 0-14 are the style formats every workbook has, 15 the plain cell.
 constexpr std::uint16_t kXfCell = 15, kXfTime = 16, kXfHeader = 17;
@@ -315,7 +315,9 @@ void SaveToXLS(const DataGridStore &grid, const QString &fileName, QChar decimal
 
     // First pass: the size of every block of rows, and the shared strings.
     std::string scratch;
-    const std::size_t sheetFixed = kBofSize + 4 + 2 + (4 + 12) * std::size_t{ncols} + 4 + 14 + 4 + 18 + 4;
+    constexpr std::size_t kWsBoolSize = 4 + 2;
+    const std::size_t sheetFixed =
+        kBofSize + kWsBoolSize + 4 + 2 + (4 + 12) * std::size_t{ncols} + 4 + 14 + 4 + 18 + 4;
     for (Sheet &s : sheets) {
         s.size = sheetFixed + indexSize(static_cast<std::size_t>(s.blocks()));
         for (int b = 0; b < s.blocks(); ++b) {
@@ -330,19 +332,42 @@ void SaveToXLS(const DataGridStore &grid, const QString &fileName, QChar decimal
         }
     }
 
-    // The workbook globals.
+    // The workbook globals, with every record Excel's own files always have.
     std::string globals;
+    const auto putWord = [&globals](std::uint16_t type, std::uint16_t value) {
+        putRecordHeader(globals, type, 2);
+        put16(globals, value);
+    };
     putBof(globals, 0x0005);
-    putRecordHeader(globals, kCodePage, 2);
-    put16(globals, 1200); // texts are UTF-16
+    putWord(0x00E1, 1200); // INTERFACEHDR
+    putWord(0x00C1, 0);    // MMS
+    putRecordHeader(globals, 0x00E2, 0); // INTERFACEEND
+    putRecordHeader(globals, 0x005C, 112); // WRITEACCESS: the writer's name, blank-padded
+    put16(globals, 7);
+    put8(globals, 0);
+    globals.append("Sorvant");
+    globals.append(112 - 3 - 7, ' ');
+    putWord(kCodePage, 1200); // texts are UTF-16
+    putWord(0x0161, 0);       // DSF: no second stream
+    putRecordHeader(globals, 0x013D, 2 * sheets.size()); // RRTABID: sheet ids in tab order
+    for (std::size_t i = 0; i < sheets.size(); ++i)
+        put16(globals, static_cast<std::uint16_t>(i + 1));
+    // WINPROTECT, PROTECT, PASSWORD, PROT4REV, PROT4REVPASS: no protection.
+    static const std::uint16_t kProtection[5] = {0x0019, 0x0012, 0x0013, 0x01AF, 0x01BC};
+    for (const std::uint16_t type : kProtection)
+        putWord(type, 0);
     putRecordHeader(globals, kWindow1, 18);
     // Window position and size in twips, scroll bars and sheet tabs shown,
     // the first sheet active, one selected, the tab bar at 60% of the width.
     static const std::uint16_t kWindow[9] = {360, 270, 14940, 9150, 0x0038, 0, 0, 1, 600};
     for (const std::uint16_t v : kWindow)
         put16(globals, v);
-    putRecordHeader(globals, kDateMode, 2);
-    put16(globals, 0); // dates count from 1900
+    putWord(0x0040, 0);    // BACKUP: none
+    putWord(0x008D, 0);    // HIDEOBJ: show objects
+    putWord(kDateMode, 0); // dates count from 1900
+    putWord(0x000E, 1);    // PRECISION: full precision
+    putWord(0x01B7, 0);    // REFRESHALL
+    putWord(0x00DA, 0);    // BOOKBOOL
     for (int i = 0; i < 4; ++i)
         putFont(globals, false);
     putFont(globals, true); // font index 5: there is no index 4
@@ -361,11 +386,15 @@ void SaveToXLS(const DataGridStore &grid, const QString &fileName, QChar decimal
     put16(globals, 0x8000); // built-in style "Normal" on format 0
     put8(globals, 0);
     put8(globals, 0xFF);
+    putWord(0x0160, 0); // USESELFS
     std::vector<std::size_t> boundSheetAt;
     for (std::size_t i = 0; i < sheets.size(); ++i) {
         boundSheetAt.push_back(globals.size() + 4);
         putBoundSheet(globals, sheetName(i));
     }
+    putRecordHeader(globals, 0x008C, 4); // COUNTRY
+    put16(globals, 1);
+    put16(globals, 1);
     globals += strings.serialize(globals.size());
     putRecordHeader(globals, kEof, 0);
 
@@ -398,7 +427,8 @@ void SaveToXLS(const DataGridStore &grid, const QString &fileName, QChar decimal
         const auto rows = static_cast<std::uint32_t>(s.rows);
         putBof(out, 0x0010);
 
-        const std::uint64_t defColWidthAt = s.start + kBofSize + indexSize(static_cast<std::size_t>(s.blocks()));
+        const std::uint64_t defColWidthAt =
+            s.start + kBofSize + indexSize(static_cast<std::size_t>(s.blocks())) + kWsBoolSize;
         putRecordHeader(out, kIndex, indexSize(static_cast<std::size_t>(s.blocks())) - 4);
         put32(out, 0);
         put32(out, 0);
@@ -411,6 +441,8 @@ void SaveToXLS(const DataGridStore &grid, const QString &fileName, QChar decimal
             at += dbCellSize(s.blockRows(b));
         }
 
+        putRecordHeader(out, kWsBool, 2);
+        put16(out, 0x04C1); // a worksheet with automatic page breaks and outline symbols
         putRecordHeader(out, kDefColWidth, 2);
         put16(out, 8);
         for (std::uint16_t p = 0; p < ncols; ++p) {
