@@ -304,7 +304,8 @@ void ChartModel::panPixels(double dx)
     if (m_viewSize.isEmpty() || dx == 0)
         return;
     const ChartLayout l = layout(m_viewSize);
-    const double widthPx = l.bottom.map.endPx - l.bottom.map.startPx;
+    // The plot's width on screen: in 3D the front of the plot is zoomed.
+    const double widthPx = (l.bottom.map.endPx - l.bottom.map.startPx) * (l.projection.enabled ? l.projection.zoom : 1.0);
     if (widthPx <= 0)
         return;
     saveScalesOnce();
