@@ -104,7 +104,7 @@ QString ProfileIni::readString(const QString &section, const QString &key, const
                 raw = raw.trimmed();
                 if (raw.size() >= 2 && (raw.front() == '"' || raw.front() == '\'') && raw.back() == raw.front())
                     raw = raw.mid(1, raw.size() - 2);
-                result = QString::fromUtf8(raw);
+                result = textlines::decode(raw);
                 break;
             }
         }

@@ -115,7 +115,7 @@ QByteArray utf8FromUtf16le(const QByteArray &raw)
 QString stringFromData(const QByteArray &data)
 {
     const qsizetype zero = data.indexOf('\0');
-    return QString::fromUtf8(zero < 0 ? data : data.left(zero));
+    return textlines::decode(zero < 0 ? data : data.left(zero));
 }
 
 QString normalizedKeyName(const QString &keyPath)

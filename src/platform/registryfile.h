@@ -69,7 +69,9 @@ public:
     // missing (or its line cannot be parsed).
     std::optional<RegistryValue> value(const QString &name) const;
 
-    // Reads a string value up to its first zero. Missing or empty data reads
+    // Reads a string value up to its first zero (UTF-8; bytes that are not
+    // UTF-8 are taken as Latin-1, as an 8-bit Windows file would have meant
+    // them). Missing or empty data reads
     // as ""; REG_SZ and REG_EXPAND_SZ (not expanded) are accepted; any other
     // type with data throws UserError "Invalid data type for '<name>'".
     QString readString(const QString &name) const;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
+#include <QStringDecoder>
 
 #include <vector>
 
@@ -53,5 +55,17 @@ inline QByteArray preferredLineEnd(const std::vector<QByteArray> &lines)
 }
 
 inline bool isBlank(const QByteArray &line) { return content(line).trimmed().isEmpty(); }
+
+// Text as the files hold it: UTF-8. Bytes that are not UTF-8 come from a
+// file written on Windows in its 8-bit code page; reading them as Latin-1
+// keeps the letters instead of turning them into replacement characters.
+inline QString decode(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (utf8.hasError())
+        return QString::fromLatin1(bytes);
+    return text;
+}
 
 } // namespace sorvant::textlines

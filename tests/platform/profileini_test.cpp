@@ -36,6 +36,7 @@ TEST_F(ProfileIniTest, ReadsOneKeyLikeThePrivateProfileFunctions)
                             "Empty=\r\n"
                             "NoEquals\r\n"
                             "Hex=0x1E\r\n"
+                            "Ansi=M\xfcller\r\n"
                             "Path=C:\\logs\\ü=ß\r\n"
                             "Borders=3\r\n"
                             "[PRINTSETTINGS]\r\n"
@@ -57,6 +58,7 @@ TEST_F(ProfileIniTest, ReadsOneKeyLikeThePrivateProfileFunctions)
         {"Empty", QString()},
         {"NoEquals", dflt},
         {"Hex", QStringLiteral("0x1E")},            // read as text; the caller parses
+        {"Ansi", QStringLiteral("Müller")},         // written in an 8-bit code page
         {"Path", QStringLiteral("C:\\logs\\ü=ß")},
         {"Later", dflt},                            // only the first section of a name counts
         {"Missing", dflt},

@@ -137,6 +137,7 @@ TEST_F(RegistryFileTest, TypedReadsFollowTheRegistryRules)
         {"\"V\"=hex:", 0, invalid, {}, {}},               // empty data of any type reads as ""
         {"\"V\"=hex(2):25,00,48,00,25,00,00,00", 0, invalid, QStringLiteral("%H%"), {}}, // not expanded
         {"\"V\"=\"ab\\\"c\"", 0, failedGet, QStringLiteral("ab\"c"), {}},
+        {"\"V\"=\"/M\xfcller/\"", 0, failedGet, QStringLiteral("/Müller/"), {}}, // written in an 8-bit code page
         {"\"Other\"=\"x\"", 0, failedGet, {}, {}},        // missing
     };
     for (const Case &c : cases) {
