@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -356,4 +357,19 @@ TEST_F(RegistryFileTest, FailedSaveThrowsAndKeepsTheFile)
     EXPECT_EQ(readAllBytes(path()), before);
     EXPECT_EQ(key.readString(QStringLiteral("FilePath")), QStringLiteral("/old/"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Sorvant.reg")});
+}
+
+TEST_F(RegistryFileTest, SymlinkedFileStaysALink)
+{
+    // Users who keep their settings elsewhere link the file; a save writes
+    // through the link instead of replacing it.
+    const QString target = dir.filePath(QStringLiteral("kept/Sorvant.reg"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(target).absolutePath()));
+    ASSERT_TRUE(writeAllBytes(target, kHead));
+    ASSERT_TRUE(QFile::link(target, path()));
+    RegistryKey key(path());
+    ASSERT_TRUE(key.openKey(kKey, false));
+    key.writeInteger(QStringLiteral("SampleInterval"), 5);
+    EXPECT_TRUE(QFileInfo(path()).isSymLink());
+    EXPECT_EQ(readAllBytes(target), kHead + "\"SampleInterval\"=dword:00000005\n");
 }
