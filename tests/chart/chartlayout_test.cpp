@@ -436,3 +436,23 @@ TEST(ChartFormat, ValueFormats)
         EXPECT_EQ(formatChartValue(t.v, QString::fromLatin1(t.format), t.locale), QString::fromLatin1(t.text))
             << t.v << " " << t.format;
 }
+
+TEST(ChartZoom, In3DTheRectangleIsReadOnTheFrontOfThePlot)
+{
+    SorvantChart f;
+    load(f.chart, 30, 25, [](int r) { RowValues v; v.tempDryer = 50 + r; return v; });
+    f.chart.setView3D(true);
+    const ChartLayout before = f.layout();
+    // Zooming to the front plane itself shows the same ranges again.
+    f.chart.ZoomRect(before.frontPlane);
+    const ChartLayout same = f.layout();
+    EXPECT_NEAR(same.bottom.map.minimum, before.bottom.map.minimum, 1e-9);
+    EXPECT_NEAR(same.bottom.map.maximum, before.bottom.map.maximum, 1e-9);
+    // Vertically within a pixel: the left axis keeps its pixel of room at each end.
+    EXPECT_NEAR(same.left.map.toPixel(40), before.left.map.toPixel(40), 1.0);
+    // A pan of half the front's width moves the axis by half its range.
+    f.chart.panPixels(-before.frontPlane.width() / 2);
+    const ChartAxisScale b = f.chart.effectiveScale(ChartAxisId::Bottom);
+    const double range = same.bottom.map.maximum - same.bottom.map.minimum;
+    EXPECT_NEAR(b.minimum, same.bottom.map.minimum + range / 2, 1e-6);
+}
