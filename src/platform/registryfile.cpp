@@ -400,7 +400,7 @@ qint32 RegistryKey::readInteger(const QString &name) const
 
 void RegistryKey::writeString(const QString &name, const QString &text)
 {
-    if (!writeValue(name, {RegistryType::String, text.toUtf8() + '\0'}))
+    if (!writeValue(name, RegistryValue::string(text)))
         fail("Failed to set data for '%1'", name);
 }
 
@@ -412,11 +412,7 @@ void RegistryKey::writeExpandString(const QString &name, const QString &text)
 
 void RegistryKey::writeInteger(const QString &name, qint32 number)
 {
-    const auto u = static_cast<quint32>(number);
-    QByteArray data;
-    for (int k = 0; k < 4; ++k)
-        data += static_cast<char>((u >> (8 * k)) & 0xFF);
-    if (!writeValue(name, {RegistryType::Dword, data}))
+    if (!writeValue(name, RegistryValue::dword(number)))
         fail("Failed to set data for '%1'", name);
 }
 
@@ -451,12 +447,8 @@ QByteArray RegistryKey::formatValueLine(const QString &name, const RegistryValue
     return line;
 }
 
-bool RegistryKey::writeValue(const QString &name, const RegistryValue &v)
+std::vector<QByteArray> RegistryKey::edited(const QString &name, const RegistryValue &v) const
 {
-    if (!m_open) {
-        m_error = QStringLiteral("The key is not open");
-        return false;
-    }
     // The last line naming the value is the one in force (later lines win
     // on import); a line of that name that could not be parsed is replaced
     // too, since it was meant to be this value.
@@ -482,7 +474,7 @@ bool RegistryKey::writeValue(const QString &name, const RegistryValue &v)
         lines.insert(lines.begin() + named->firstLine, formatted + eol);
     } else {
         if (!section)
-            return false;
+            return lines; // cannot happen while the key is open
         // After the section's last line that is not blank.
         std::size_t end = lines.size();
         for (const Entry &e : m_entries) {
@@ -500,12 +492,60 @@ bool RegistryKey::writeValue(const QString &name, const RegistryValue &v)
             lines[end - 1] += eol;
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(end), formatted + eol);
     }
+    return lines;
+}
+
+bool RegistryKey::writeValue(const QString &name, const RegistryValue &v)
+{
+    if (!m_open) {
+        m_error = QStringLiteral("The key is not open");
+        return false;
+    }
+    std::vector<QByteArray> lines = edited(name, v);
     if (!save(lines))
         return false;
     m_lines = std::move(lines);
     parse();
     return true;
 }
+
+void RegistryKey::writeValues(const std::vector<std::pair<QString, RegistryValue>> &values)
+{
+    if (values.empty())
+        return;
+    if (m_open) {
+        const std::vector<QByteArray> before = m_lines;
+        for (const auto &[name, v] : values) {
+            m_lines = edited(name, v);
+            parse();
+        }
+        if (save(m_lines))
+            return;
+        m_lines = before;
+        parse();
+    }
+    // One at a time, so that what comes before the value that fails is
+    // stored and the error names that value.
+    for (const auto &[name, v] : values) {
+        if (!writeValue(name, v))
+            fail("Failed to set data for '%1'", name);
+    }
+}
+
+RegistryValue RegistryValue::string(const QString &text)
+{
+    return {RegistryType::String, text.toUtf8() + '\0'};
+}
+
+RegistryValue RegistryValue::dword(qint32 number)
+{
+    const auto u = static_cast<quint32>(number);
+    QByteArray data;
+    for (int k = 0; k < 4; ++k)
+        data += static_cast<char>((u >> (8 * k)) & 0xFF);
+    return {RegistryType::Dword, data};
+}
+
 
 bool RegistryKey::save(const std::vector<QByteArray> &lines)
 {

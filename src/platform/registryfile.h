@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace sorvant {
@@ -30,6 +31,8 @@ struct RegistryValue {
     quint32 type = RegistryType::None;
     QByteArray data;
     int size() const { return static_cast<int>(data.size()); }
+    static RegistryValue string(const QString &text);
+    static RegistryValue dword(qint32 number);
 };
 
 // The per-user stand-in for the registry: one text file in the syntax of a
@@ -87,6 +90,11 @@ public:
     void writeInteger(const QString &name, qint32 number);
     // Writes any typed value; false (file unchanged) when it cannot be saved.
     bool writeValue(const QString &name, const RegistryValue &v);
+    // Writes the values in order with a single save. Should that save fail,
+    // they are written one by one, as single writes would: the values before
+    // the first that cannot be saved stay written, and UserError "Failed to
+    // set data for '<name>'" names that one.
+    void writeValues(const std::vector<std::pair<QString, RegistryValue>> &values);
 
     // The text of one value line as it is written, for tests and tools.
     static QByteArray formatValueLine(const QString &name, const RegistryValue &v);
@@ -107,6 +115,7 @@ private:
     bool save(const std::vector<QByteArray> &lines);
     QByteArray lineEnding() const;
     const Entry *findValue(const QString &name) const;
+    std::vector<QByteArray> edited(const QString &name, const RegistryValue &v) const;
 
     QString m_path;
     QString m_keyName;            // "HKEY_CURRENT_USER\Software\Sorvant\Options"

@@ -3,6 +3,9 @@
 #include "platform/registryfile.h"
 #include "platform/usererror.h"
 
+#include <utility>
+#include <vector>
+
 namespace sorvant {
 
 namespace {
@@ -44,10 +47,12 @@ void SettingsStore::read(StoredSettings &settings, bool commandLinePathGiven)
         // key that cannot be created fails as its first write would.
         if (!key.openKey(optionsKey(), true))
             throw UserError(QStringLiteral("Failed to set data for 'FilePath'"));
-        key.writeString(QStringLiteral("FilePath"), QString());
-        key.writeInteger(QStringLiteral("SampleInterval"), kDefaultSampleInterval);
+        std::vector<std::pair<QString, RegistryValue>> defaults{
+            {QStringLiteral("FilePath"), RegistryValue::string(QString())},
+            {QStringLiteral("SampleInterval"), RegistryValue::dword(kDefaultSampleInterval)}};
         for (int i = 0; i < kRecentCount; ++i)
-            key.writeString(recentName(i), QString());
+            defaults.emplace_back(recentName(i), RegistryValue::string(QString()));
+        key.writeValues(defaults);
         key.closeKey();
         if (!key.openKey(optionsKey(), false))
             return;
@@ -64,10 +69,14 @@ void SettingsStore::write(const StoredSettings &settings)
     RegistryKey key(m_path);
     if (!key.openKey(optionsKey(), true))
         return;
-    key.writeString(QStringLiteral("FilePath"), settings.lastFolder);
-    key.writeInteger(QStringLiteral("SampleInterval"), settings.sampleInterval);
+    // One save for all seven in the usual case; see writeValues for a failure.
+    std::vector<std::pair<QString, RegistryValue>> values{
+        {QStringLiteral("FilePath"), RegistryValue::string(settings.lastFolder)},
+        {QStringLiteral("SampleInterval"), RegistryValue::dword(settings.sampleInterval)}};
     for (int i = 0; i < kRecentCount; ++i)
-        key.writeString(recentName(i), i < settings.recentFiles.size() ? settings.recentFiles[i] : QString());
+        values.emplace_back(recentName(i), RegistryValue::string(i < settings.recentFiles.size() ? settings.recentFiles[i]
+                                                                                                 : QString()));
+    key.writeValues(values);
 }
 
 } // namespace sorvant
