@@ -2,6 +2,7 @@
 
 #include "chartlayout.h"
 
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -11,21 +12,36 @@
 
 namespace {
 
+// Places one line of text in its box by hand: QPainter's boxed drawText
+// runs the full text layout engine, which costs more than the whole page.
+QPointF textOrigin(const QFontMetricsF &fm, const QRectF &box, const QString &text, int flags)
+{
+    const double w = fm.horizontalAdvance(text);
+    double x = box.left() + (box.width() - w) / 2;
+    if (flags & Qt::AlignLeft)
+        x = box.left();
+    else if (flags & Qt::AlignRight)
+        x = box.right() - w;
+    const double y = box.top() + (box.height() - fm.height()) / 2 + fm.ascent();
+    return QPointF(x, y);
+}
+
 void drawText(QPainter &p, const ChartText &t, int flags = Qt::AlignCenter)
 {
     if (!t.visible())
         return;
     p.setFont(t.font);
     p.setPen(t.colour);
+    const QFontMetricsF fm(t.font);
     if (t.angle == 0) {
-        p.drawText(t.rect, flags | Qt::TextDontClip, t.text);
+        p.drawText(textOrigin(fm, t.rect, t.text, flags), t.text);
         return;
     }
     p.save();
     p.translate(t.rect.center());
     p.rotate(-t.angle);
     const QRectF r(-t.rect.width() / 2, -t.rect.height() / 2, t.rect.width(), t.rect.height());
-    p.drawText(r, Qt::AlignCenter | Qt::TextDontClip, t.text);
+    p.drawText(textOrigin(fm, r, t.text, Qt::AlignCenter), t.text);
     p.restore();
 }
 
@@ -105,7 +121,7 @@ void drawLegend(QPainter &p, const ChartLayout &l, const ChartAppearance &ap)
             p.drawPolyline(pts, 3);
         }
         p.setPen(QPen(ap.legendText));
-        p.drawText(it.textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, it.text);
+        p.drawText(textOrigin(QFontMetricsF(ap.legendFont), it.textRect, it.text, Qt::AlignLeft), it.text);
     }
 }
 
@@ -127,7 +143,7 @@ const QImage &panelBackground(const QSize &size, const ChartAppearance &ap)
         cache.middle = ap.gradientMiddle.rgba();
         cache.end = ap.gradientEnd.rgba();
         cache.bevel = ap.bevelWidth;
-        cache.image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        cache.image = QImage(size, QImage::Format_RGB32); // opaque: drawn by plain copy
         QPainter p(&cache.image);
         const QRectF outer(QPointF(0, 0), QSizeF(size));
         const double radius = std::hypot(outer.width(), outer.height()) / 2;
@@ -222,12 +238,13 @@ void paintChart(QPainter &p, const ChartModel &chart, const ChartLayout &l)
     p.setClipRect(l.frontPlane.adjusted(-1, -1, 1, 1));
     if (!l.marks.empty()) {
         p.setFont(ap.markFont);
+        const QFontMetricsF markMetrics(ap.markFont);
         for (const ChartMarkLayout &m : l.marks) {
             p.setPen(QPen(ap.markFrame, 1));
             p.setBrush(ap.markBackground);
             p.drawRect(m.rect);
             p.setPen(ap.markText);
-            p.drawText(m.rect, Qt::AlignCenter, m.text);
+            p.drawText(textOrigin(markMetrics, m.rect, m.text, Qt::AlignCenter), m.text);
         }
     }
     p.restore();
