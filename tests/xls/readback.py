@@ -16,6 +16,11 @@ import sys
 import xlrd
 from xlrd import compdoc
 
+try:  # a second, stricter reader of the container, where Debian's python3-olefile is installed
+    import olefile
+except ImportError:
+    olefile = None
+
 
 def esc(s):
     return s.replace('\\', '\\\\').replace('\t', '\\t').replace('\n', '\\n').replace('\r', '\\r')
@@ -144,6 +149,13 @@ def main():
             out.write('\t'.join(cells) + '\n')
     with open(sys.argv[1], 'rb') as f:
         stream = compdoc.CompDoc(f.read(), logfile=log).get_named_stream('Workbook')
+    if olefile is not None:
+        try:
+            ole = olefile.OleFileIO(sys.argv[1], raise_defects=olefile.DEFECT_POTENTIAL)
+            if ole.listdir() != [['Workbook']] or ole.get_size('Workbook') != len(stream):
+                out.write('warning\tolefile sees %r\n' % (ole.listdir(),))
+        except Exception as e:  # any defect olefile finds
+            out.write('warning\tolefile: %s\n' % esc(str(e)))
     for problem in check_indexes(book, stream):
         out.write('warning\t%s\n' % esc(problem))
     for line in log.getvalue().splitlines():
