@@ -501,6 +501,11 @@ bool RegistryKey::writeValue(const QString &name, const RegistryValue &v)
         m_error = QStringLiteral("The key is not open");
         return false;
     }
+    // A name is written quoted on its line; a line break would split it.
+    if (name.contains(QLatin1Char('\n')) || name.contains(QLatin1Char('\r'))) {
+        m_error = QStringLiteral("A value name cannot hold a line break");
+        return false;
+    }
     std::vector<QByteArray> lines = edited(name, v);
     if (!save(lines))
         return false;
@@ -515,11 +520,14 @@ void RegistryKey::writeValues(const std::vector<std::pair<QString, RegistryValue
         return;
     if (m_open) {
         const std::vector<QByteArray> before = m_lines;
+        bool storable = true;
+        for (const auto &[name, v] : values)
+            storable = storable && !name.contains(QLatin1Char('\n')) && !name.contains(QLatin1Char('\r'));
         for (const auto &[name, v] : values) {
             m_lines = edited(name, v);
             parse();
         }
-        if (save(m_lines))
+        if (storable && save(m_lines))
             return;
         m_lines = before;
         parse();
@@ -545,7 +553,6 @@ RegistryValue RegistryValue::dword(qint32 number)
         data += static_cast<char>((u >> (8 * k)) & 0xFF);
     return {RegistryType::Dword, data};
 }
-
 
 bool RegistryKey::save(const std::vector<QByteArray> &lines)
 {

@@ -199,6 +199,14 @@ TEST_F(RegistryFileTest, KeysAndNamesAsTheRegistryMatchesThem)
     EXPECT_FALSE(QFile::exists(missing));
     EXPECT_EQ(errorOf([&] { none.writeString(QStringLiteral("V"), QStringLiteral("x")); }),
               QStringLiteral("Failed to set data for 'V'"));
+
+    // A name that would split its line is refused, and the file stays.
+    writeAllBytes(path(), kHead);
+    RegistryKey key2(path());
+    ASSERT_TRUE(key2.openKey(kKey, false));
+    EXPECT_EQ(errorOf([&] { key2.writeString(QStringLiteral("a\n[x]"), QStringLiteral("x")); }),
+              QStringLiteral("Failed to set data for 'a\n[x]'"));
+    EXPECT_EQ(readAllBytes(path()), kHead);
 }
 
 TEST_F(RegistryFileTest, CreatingMakesFolderFileAndKey)
