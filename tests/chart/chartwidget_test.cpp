@@ -269,6 +269,7 @@ TEST(ViewSwitcher, SwitchesBetweenSpreadsheetAndChartKeepingBothStates)
     load(view.model(), 60);
     view.scrollBar()->setValue(3);
     view.model().ZoomRect(QRectF(200, 100, 200, 200));
+    ASSERT_TRUE(view.model().isZoomed());
     view.model().setSeriesVisible(Series2, false);
     const ChartScales zoom = view.model().scales();
     switcher.SwitchViewsClick();
