@@ -119,7 +119,30 @@ def check_indexes(book, stream):
     return problems
 
 
+def print_stream(path):
+    """Size and SHA-256 of the Workbook stream as xlrd's and olefile's container readers see it."""
+    import hashlib
+    log = io.StringIO()
+    with open(path, 'rb') as f:
+        data = f.read()
+    stream = compdoc.CompDoc(data, logfile=log).get_named_stream('Workbook')
+    sys.stdout.write('stream\t%d\t%s\n' % (len(stream), hashlib.sha256(stream).hexdigest()))
+    if olefile is not None:
+        try:
+            ole = olefile.OleFileIO(path, raise_defects=olefile.DEFECT_POTENTIAL)
+            other = ole.openstream('Workbook').read()
+            sys.stdout.write('olefile\t%d\t%s\n' % (len(other), hashlib.sha256(other).hexdigest()))
+        except Exception as e:
+            sys.stdout.write('warning\tolefile: %s\n' % esc(str(e)))
+    for line in log.getvalue().splitlines():
+        if line.strip():
+            sys.stdout.write('warning\t%s\n' % esc(line))
+
+
 def main():
+    if sys.argv[1] == '--stream':
+        print_stream(sys.argv[2])
+        return
     log = io.StringIO()
     book = xlrd.open_workbook(sys.argv[1], formatting_info=True, logfile=log)
     out = sys.stdout

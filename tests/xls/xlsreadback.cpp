@@ -113,3 +113,19 @@ QString rangeText(const Sheet &sheet)
 }
 
 } // namespace xlsreadback
+
+namespace xlsreadback {
+
+QStringList readStream(const QString &path)
+{
+    const QString python = pythonWithXlrd();
+    if (python.isEmpty())
+        return {QStringLiteral("warning\tno python3 with xlrd (Debian package python3-xlrd)")};
+    QProcess p;
+    p.start(python, {QStringLiteral(SORVANT_TEST_DATA_DIR "/readback.py"), QStringLiteral("--stream"), path});
+    if (!p.waitForFinished(300000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return {QStringLiteral("warning\t") + QString::fromUtf8(p.readAllStandardError())};
+    return QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+} // namespace xlsreadback

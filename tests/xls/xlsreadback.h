@@ -38,3 +38,11 @@ Book read(const QString &path);
 QString rangeText(const Sheet &sheet);
 
 } // namespace xlsreadback
+
+namespace xlsreadback {
+
+// The Workbook stream of a Compound File as the container readers see it:
+// one line per reader, "reader<TAB>size<TAB>sha256", and "warning<TAB>..." lines.
+QStringList readStream(const QString &path);
+
+} // namespace xlsreadback
