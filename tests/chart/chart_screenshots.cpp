@@ -1,5 +1,8 @@
 // chart-screenshots LOG.dat OUTDIR: the chart view as a window shows it, for
 // the documentation: a 2D page, a zoomed page and the 3D view.
+// chart-screenshots LOG.dat --interactive: the same window left open, to be
+// tried with the mouse (under Xvfb, with xdotool); it prints the chart's
+// page and zoom state when it is closed.
 #include "controls/chart/datachart.h"
 #include "logdata/loadlog.h"
 #include "views/chartview.h"
@@ -48,6 +51,17 @@ int main(int argc, char **argv)
         return 1;
     host.show();
     app.processEvents();
+    if (qstrcmp(argv[2], "--interactive") == 0) {
+        host.setWindowTitle(QStringLiteral("Chart"));
+        view.chartWidget()->setFocus();
+        const int rc = app.exec();
+        std::printf("page %d of %d, zoomed %d, visible series", view.model().Page(), view.model().NumPages(),
+                    view.model().isZoomed() ? 1 : 0);
+        for (int i = 0; i < view.model().seriesCount(); ++i)
+            std::printf(" %d", view.model().series(i).visible ? 1 : 0);
+        std::printf("\n");
+        return rc;
+    }
     const QDir out(QString::fromLocal8Bit(argv[2]));
     view.scrollBar()->setValue(3);
     app.processEvents();
