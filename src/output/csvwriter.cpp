@@ -59,6 +59,8 @@ public:
         m_used += size;
         return at;
     }
+    // Gives back the room of the last reserve().
+    void unreserve(std::size_t size) { m_used -= size; }
     bool flush()
     {
         const bool ok = m_used == 0 || m_file.write(m_data, m_used);
@@ -146,32 +148,36 @@ void SaveToCSV(const DataGridStore &grid, const QString &fileName)
             continue;
         }
         grid.rowUtf8(r, cells.data());
-        // Fast path: a row of plain cells is copied straight into the buffer.
-        std::size_t plainSize = columns.size() + 1; // commas and CR LF
-        bool plain = true;
-        for (const int c : columns) {
-            const std::string_view cell = cells[static_cast<std::size_t>(c)];
-            plain = plain && isPlainField(cell);
-            plainSize += cell.size();
+        // Fast path: the row is copied straight into the buffer, checking on
+        // the way that no cell needs encoding; if one does, the copy is taken
+        // back and the row goes field by field.
+        std::size_t rowSize = columns.size() + 1; // commas and CR LF
+        for (const int c : columns)
+            rowSize += cells[static_cast<std::size_t>(c)].size();
+        char *const start = buffer->reserve(rowSize);
+        if (!start) {
+            ok = false;
+            break;
         }
-        if (plain) {
-            char *out = buffer->reserve(plainSize);
-            if (!out) {
-                ok = false;
-                break;
-            }
-            if (out != kTooLarge) {
-                for (std::size_t i = 0; i < columns.size(); ++i) {
-                    if (i > 0)
-                        *out++ = ',';
-                    const std::string_view cell = cells[static_cast<std::size_t>(columns[i])];
-                    for (const char ch : cell)
-                        *out++ = ch;
+        if (start != kTooLarge) {
+            char *out = start;
+            bool special = false;
+            for (std::size_t i = 0; i < columns.size(); ++i) {
+                if (i > 0)
+                    *out++ = ',';
+                const std::string_view cell = cells[static_cast<std::size_t>(columns[i])];
+                special = special || cell.empty();
+                for (const char ch : cell) {
+                    special = special || ch == '"' || ch == ',' || ch == '\r';
+                    *out++ = ch;
                 }
+            }
+            if (!special) {
                 *out++ = '\r';
-                *out++ = '\n';
+                *out = '\n';
                 continue;
             }
+            buffer->unreserve(rowSize);
         }
         for (std::size_t i = 0; i < columns.size() && ok; ++i) {
             if (i > 0)
