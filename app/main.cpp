@@ -1,0 +1,38 @@
+// Sorvant's entry point: one instance per user, then the main window and the
+// event loop.
+
+#include "platform/fonts.h"
+#include "platform/qtdialoghost.h"
+#include "platform/singleinstance.h"
+#include "shell/mainform.h"
+#include "shell/windowactivator.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+
+    // A second start hands the focus to the running instance and ends; it
+    // neither looks at its command line nor touches a setting.
+    sorvant::SingleInstance instance;
+    if (!instance.tryBecomePrimary())
+        return 0;
+
+    QApplication::setApplicationName(QStringLiteral("DryerDataSorvant"));
+    sorvant::registerCompatibleFonts();
+
+    sorvant::QtDialogHost dialogs;
+    sorvant::MainFormOptions options;
+    options.arguments = QApplication::arguments().mid(1);
+    options.locale = QLocale::system();
+    sorvant::TSorvantMainForm mainForm(dialogs, options);
+
+    sorvant::WindowActivator activator(&mainForm);
+    QObject::connect(&instance, &sorvant::SingleInstance::activationRequested, &activator,
+                     &sorvant::WindowActivator::bringToFront);
+
+    mainForm.show();
+    app.exec();
+    return 0;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/dialoghost.h"
+
+#include <functional>
+
+class QWidget;
+
+namespace sorvant {
+
+// Runs one command. An error the command did not handle ends it and is shown
+// in the error box (caption "DryerDataSorvant", error icon, OK); the program
+// then carries on and nothing is rolled back. Returns false when it failed.
+bool runGuarded(DialogHost &dialogs, QWidget *parent, const std::function<void()> &command) noexcept;
+
+// The error box alone, for errors that were caught elsewhere.
+void showErrorBox(DialogHost &dialogs, QWidget *parent, const QString &errorText) noexcept;
+
+} // namespace sorvant

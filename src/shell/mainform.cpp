@@ -1,0 +1,177 @@
+#include "mainform.h"
+
+#include "errordisplay.h"
+#include "pathparts.h"
+#include "platform/dialoghost.h"
+#include "views/spreadsheetview.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QProgressBar>
+
+namespace sorvant {
+
+namespace {
+
+constexpr int kRecentFileCount = 5;
+
+QChar firstChar(const QString &text, QChar fallback)
+{
+    return text.isEmpty() ? fallback : text.front();
+}
+
+} // namespace
+
+TSorvantMainForm::TSorvantMainForm(DialogHost &dialogs, const MainFormOptions &options, QWidget *parent)
+    : QMainWindow(parent),
+      m_dialogs(dialogs),
+      m_settingsPath(SettingsStore(options.settingsPath).filePath()),
+      m_format(firstChar(options.locale.decimalPoint(), QLatin1Char('.')))
+{
+    FormCreate(options.arguments);
+}
+
+TSorvantMainForm::~TSorvantMainForm() = default;
+
+void TSorvantMainForm::FormCreate(const QStringList &arguments)
+{
+    setObjectName(QStringLiteral("SorvantMainForm"));
+    setWindowTitle(initialCaption());
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(11);
+    setFont(font);
+
+    // The spreadsheet's store writes its headers as it is configured, so an
+    // empty spreadsheet shows them before any load.
+    buildMenus();
+    buildToolBar();
+    buildPanels();
+    m_progress = std::make_unique<ProgressBarSink>(ProgressBar1);
+    resize(925, 711);
+    centreOnScreen();
+
+    // The command line only chooses where the open dialog starts.
+    CommandLinePath = commandLinePath(arguments);
+    if (!CommandLinePath.isEmpty())
+        LastFolder = folderPart(CommandLinePath);
+
+    RecentFiles.clear();
+    StoredSettings stored;
+    stored.lastFolder = LastFolder;
+    // A faulty value ends the reading with an error box; what was read before
+    // it is kept and the window is shown all the same.
+    runGuarded([&] { SettingsStore(m_settingsPath).read(stored, !CommandLinePath.isEmpty()); });
+    if (CommandLinePath.isEmpty())
+        LastFolder = stored.lastFolder;
+    SampleInterval = stored.sampleInterval;
+    RecentFiles = stored.recentFiles;
+    while (RecentFiles.size() < kRecentFileCount)
+        RecentFiles.append(QString());
+
+    setStatusText(statusTextForStep(SampleInterval));
+}
+
+void TSorvantMainForm::setChartTargets(SeriesSink *series, std::function<void()> recalcPosition)
+{
+    m_seriesSink = series ? series : &m_series;
+    m_recalcPosition = std::move(recalcPosition);
+}
+
+QString TSorvantMainForm::statusText() const
+{
+    return MessagePanel->text();
+}
+
+void TSorvantMainForm::setStatusText(const QString &text)
+{
+    MessagePanel->setText(text);
+}
+
+void TSorvantMainForm::showFileInCaption(const QString &fileName)
+{
+    setWindowTitle(captionPrefix() + fileName);
+}
+
+void TSorvantMainForm::connectCommand(QAction *action, std::function<void()> command)
+{
+    connect(action, &QAction::triggered, this, [this, command = std::move(command)] { runGuarded(command); });
+}
+
+bool TSorvantMainForm::runGuarded(const std::function<void()> &command)
+{
+    return sorvant::runGuarded(m_dialogs, this, command);
+}
+
+void TSorvantMainForm::OpenButtonClick()
+{
+    CurrentFile.clear();
+    FileDialogRequest request;
+    request.title = QStringLiteral("Select Data Log file");
+    // "*.*" would hide the many Linux files without a dot in their name.
+    request.filter = QStringLiteral("Dryer Log files (*.dat);;All Files (*)");
+    request.filterIndex = 1;
+    if (!LastFolder.isEmpty())
+        request.folder = LastFolder;
+    request.fileName.clear();
+    const FileDialogAnswer answer = m_dialogs.openFile(this, request);
+    if (!answer.accepted || answer.path.isEmpty())
+        return;
+    const QString path = QDir::fromNativeSeparators(answer.path);
+
+    RecentFiles.insert(0, path);
+    while (RecentFiles.size() > kRecentFileCount)
+        RecentFiles.removeLast();
+    LastFolder = folderPart(path);
+    if (!LastFolder.isEmpty())
+        QDir::setCurrent(LastFolder);
+    CurrentFileName = fileNamePart(path);
+    showFileInCaption(CurrentFileName);
+    CurrentFile = path;
+    LoadLog();
+}
+
+void TSorvantMainForm::LoadLog()
+{
+    LoadTargets targets;
+    targets.table = &m_spreadsheet->tableSink();
+    targets.series = m_seriesSink;
+    targets.progress = m_progress.get();
+    targets.recalcPosition = m_recalcPosition;
+    targets.showFileError = [this] {
+        m_dialogs.messageBox(this, fileErrorText(), fileErrorCaption(), MessageButtons::OkCancel,
+                             MessageIcon::None);
+    };
+    sorvant::LoadLog(CurrentFile, SampleInterval, m_store, m_format, targets);
+}
+
+void TSorvantMainForm::Exit1Click()
+{
+    if (m_dialogs.messageBox(this, QStringLiteral("Exit Sorvant?"), QStringLiteral("Exit Sorvant"),
+                             MessageButtons::OkCancel, MessageIcon::Question)
+        == MessageAnswer::Ok)
+        close();
+}
+
+void TSorvantMainForm::closeEvent(QCloseEvent *event)
+{
+    // Closing is always allowed; only the Exit command asks first.
+    FormClose();
+    event->accept();
+}
+
+void TSorvantMainForm::FormClose()
+{
+    if (m_settingsWritten)
+        return;
+    m_settingsWritten = true;
+    StoredSettings stored;
+    stored.lastFolder = LastFolder;
+    stored.sampleInterval = SampleInterval;
+    stored.recentFiles = RecentFiles.mid(0, kRecentFileCount);
+    // A failed write is shown; the window closes all the same.
+    runGuarded([&] { SettingsStore(m_settingsPath).write(stored); });
+}
+
+} // namespace sorvant

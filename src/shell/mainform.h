@@ -1,0 +1,149 @@
+#pragma once
+
+#include "logdata/celltext.h"
+#include "logdata/loadlog.h"
+#include "logdata/logstore.h"
+#include "progresssink.h"
+#include "settingsstore.h"
+#include "views/seriesset.h"
+
+#include <QLocale>
+#include <QMainWindow>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class DataGrid;
+class QAction;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QProgressBar;
+class QToolBar;
+
+namespace sorvant {
+
+class DialogHost;
+class SpreadsheetView;
+
+// What the main window needs from outside; tests fill it with temporary
+// paths and a pinned locale.
+struct MainFormOptions {
+    QStringList arguments;   // the program's arguments, without its name
+    QString settingsPath;    // empty: the user's Sorvant.reg
+    QLocale locale = QLocale::system(); // decimal separator of the cell texts
+};
+
+// Sorvant's main window. It holds the program's state (which file is shown,
+// at which step, the remembered folder, the recent files), runs the Open and
+// Exit commands and the load, and offers its named components to the
+// commands that later parts wire in through connectCommand().
+class TSorvantMainForm : public QMainWindow
+{
+    Q_OBJECT
+public:
+    TSorvantMainForm(DialogHost &dialogs, const MainFormOptions &options, QWidget *parent = nullptr);
+    ~TSorvantMainForm() override;
+
+    // --- state ---------------------------------------------------------------
+    QStringList RecentFiles;  // five paths, newest first
+    QString LastFolder;       // stored as FilePath, with its trailing '/'
+    QString CommandLinePath;  // the arguments joined into one path
+    int SampleInterval = 0;   // records per spreadsheet row
+    QString CurrentFile;      // full path of the log being shown
+    QString CurrentFileName;  // its file-name part, shown in the caption
+
+    // --- components --------------------------------------------------------
+    QMenuBar *MainMenu1 = nullptr;
+    QMenu *File1 = nullptr;
+    QAction *Open1 = nullptr;
+    QAction *PrintFromMenu = nullptr;
+    QAction *PrintSetup1 = nullptr;
+    QAction *SaveToExcel1 = nullptr;
+    QAction *MRUSeparator = nullptr;
+    QAction *MRU1 = nullptr;
+    QAction *MRU2 = nullptr;
+    QAction *MRU3 = nullptr;
+    QAction *MRU4 = nullptr;
+    QAction *MRU5 = nullptr;
+    QAction *N1 = nullptr;
+    QAction *Exit1 = nullptr;
+    QMenu *Edit1 = nullptr;
+    QAction *Preferences = nullptr;
+    QMenu *Help1 = nullptr;
+    QAction *About1 = nullptr;
+
+    QToolBar *ToolBar1 = nullptr;
+    QAction *OpenButton1 = nullptr;
+    QAction *PrintButton = nullptr;
+    QAction *ChangeViewButton = nullptr;
+    QAction *ExportButton = nullptr;
+    QAction *ExitButton = nullptr;
+
+    QWidget *Panel1 = nullptr;      // the client area: spreadsheet or chart
+    DataGrid *StringGrid1 = nullptr; // the spreadsheet (spreadsheet()->grid())
+    QLabel *MessagePanel = nullptr; // the status text
+    QProgressBar *ProgressBar1 = nullptr;
+
+    std::array<QAction *, 5> mruItems() const { return {MRU1, MRU2, MRU3, MRU4, MRU5}; }
+    SpreadsheetView *spreadsheet() const { return m_spreadsheet; }
+    DialogHost &dialogs() const { return m_dialogs; }
+    const CellTextFormat &cellTextFormat() const { return m_format; }
+    QChar decimalSeparator() const { return m_format.decimalSeparator(); }
+    ProgressBarSink &progressSink() { return *m_progress; }
+    const QString &settingsFilePath() const { return m_settingsPath; }
+
+    // The chart takes the load's points and recomputes its page scroll bar at
+    // the end of every load. Until a chart is attached the points go to a
+    // plain series set.
+    void setChartTargets(SeriesSink *series, std::function<void()> recalcPosition);
+    SeriesSet &seriesSet() { return m_series; }
+
+    // Puts a view (the chart, its scroll bar) into the client area above the
+    // status panel; it shares the place of the spreadsheet.
+    void addToClientArea(QWidget *widget);
+
+    // The status panel's text (the preferences dialog sets it too).
+    QString statusText() const;
+    void setStatusText(const QString &text);
+    // The caption: "Sorvant v1.2 - " and the file name once a file was chosen.
+    void showFileInCaption(const QString &fileName);
+
+    // Runs `command` for every trigger of `action`; an error it raises is
+    // shown in the error box and the program carries on.
+    void connectCommand(QAction *action, std::function<void()> command);
+    // The same guard for one call; false when the command failed.
+    bool runGuarded(const std::function<void()> &command);
+
+public slots:
+    void OpenButtonClick();
+    void Exit1Click();
+    // Loads CurrentFile at SampleInterval into the spreadsheet and the chart.
+    void LoadLog();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormCreate(const QStringList &arguments);
+    void FormClose();
+    void buildMenus();
+    void buildToolBar();
+    void buildPanels();
+    void centreOnScreen();
+
+    DialogHost &m_dialogs;
+    QString m_settingsPath;
+    CellTextFormat m_format;
+    LogStore m_store;
+    SeriesSet m_series;
+    SeriesSink *m_seriesSink = &m_series;
+    std::function<void()> m_recalcPosition;
+    SpreadsheetView *m_spreadsheet = nullptr;
+    std::unique_ptr<ProgressBarSink> m_progress;
+    bool m_settingsWritten = false;
+};
+
+} // namespace sorvant

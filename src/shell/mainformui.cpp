@@ -1,0 +1,186 @@
+// The main window's controls as designed: menu, toolbar, client area and the
+// status panel with its progress bar.
+
+#include "mainform.h"
+
+#include "toolbaricons.h"
+#include "views/spreadsheetview.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScreen>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace sorvant {
+
+namespace {
+
+QAction *makeItem(QMenu *menu, const char *name, const QString &caption)
+{
+    auto *action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+QAction *makeSeparator(QMenu *menu, const char *name)
+{
+    auto *action = menu->addSeparator();
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+QAction *makeHiddenItem(QMenu *menu, const char *name)
+{
+    QAction *action = makeItem(menu, name, QString());
+    action->setVisible(false);
+    return action;
+}
+
+} // namespace
+
+void TSorvantMainForm::buildMenus()
+{
+    MainMenu1 = menuBar();
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+
+    File1 = MainMenu1->addMenu(QStringLiteral("&File"));
+    File1->setObjectName(QStringLiteral("File1"));
+    // The menu keeps separators that stand next to hidden items as they are.
+    File1->setSeparatorsCollapsible(false);
+    Open1 = makeItem(File1, "Open1", QStringLiteral("&Open"));
+    PrintFromMenu = makeItem(File1, "PrintFromMenu", QStringLiteral("&Print"));
+    PrintSetup1 = makeItem(File1, "PrintSetup1", QStringLiteral("Print &Setup"));
+    SaveToExcel1 = makeItem(File1, "SaveToExcel1", QStringLiteral("&Export to Spreadsheet file"));
+    MRUSeparator = makeSeparator(File1, "MRUSeparator");
+    MRUSeparator->setVisible(false);
+    MRU1 = makeHiddenItem(File1, "MRU1");
+    MRU2 = makeHiddenItem(File1, "MRU2");
+    MRU3 = makeHiddenItem(File1, "MRU3");
+    MRU4 = makeHiddenItem(File1, "MRU4");
+    MRU5 = makeHiddenItem(File1, "MRU5");
+    N1 = makeSeparator(File1, "N1");
+    Exit1 = makeItem(File1, "Exit1", QStringLiteral("E&xit"));
+    Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+
+    Edit1 = MainMenu1->addMenu(QStringLiteral("&Edit"));
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Preferences = makeItem(Edit1, "Preferences", QStringLiteral("&Preferences"));
+
+    Help1 = MainMenu1->addMenu(QStringLiteral("&Help"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    About1 = makeItem(Help1, "About1", QStringLiteral("&About..."));
+
+    connectCommand(Open1, [this] { OpenButtonClick(); });
+    connectCommand(Exit1, [this] { Exit1Click(); });
+}
+
+void TSorvantMainForm::buildToolBar()
+{
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setToolTip(QStringLiteral("Select one of the Toolbar buttons"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+    ToolBar1->setIconSize(QSize(kToolbarImageSize, kToolbarImageSize));
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ToolBar1->setFixedHeight(50);
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+
+    const auto button = [this](const char *name, int image, const QString &caption, const QString &tip) {
+        auto *action = new QAction(toolbarIcon(image), caption, this);
+        action->setObjectName(QLatin1String(name));
+        action->setToolTip(tip);
+        ToolBar1->addAction(action);
+        if (auto *widget = ToolBar1->widgetForAction(action)) {
+            widget->setObjectName(QLatin1String(name));
+            widget->setFixedSize(39, 38);
+            if (auto *tool = qobject_cast<QToolButton *>(widget))
+                tool->setAutoRaise(true);
+        }
+        return action;
+    };
+    const auto separator = [this] {
+        QAction *s = ToolBar1->addSeparator();
+        if (QWidget *w = ToolBar1->widgetForAction(s))
+            w->setFixedWidth(8);
+    };
+
+    OpenButton1 = button("OpenButton1", ImageOpen, QStringLiteral("Open"), QStringLiteral("Open a DAT file to View"));
+    separator();
+    PrintButton = button("PrintButton", ImagePrint, QStringLiteral("Print"),
+                         QStringLiteral("Prints the current view of the graph"));
+    separator();
+    ChangeViewButton = button("ChangeViewButton", ImageShowChart, QStringLiteral("Change View Button"),
+                              QStringLiteral("Changes from spreadsheet to chart view"));
+    separator();
+    ExportButton = button("ExportButton", ImageExport, QStringLiteral("Export"),
+                          QStringLiteral("Save the data log to a spreadsheet file"));
+    separator();
+    ExitButton = button("ExitButton", ImageExit, QStringLiteral("Exit"), QStringLiteral("Exits the program"));
+
+    connectCommand(OpenButton1, [this] { OpenButtonClick(); });
+    connectCommand(ExitButton, [this] { Exit1Click(); });
+}
+
+void TSorvantMainForm::buildPanels()
+{
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    auto *layout = new QVBoxLayout(Panel1);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    setCentralWidget(Panel1);
+
+    m_spreadsheet = new SpreadsheetView(Panel1);
+    StringGrid1 = m_spreadsheet->grid();
+    layout->addWidget(StringGrid1, 1);
+
+    MessagePanel = new QLabel(Panel1);
+    MessagePanel->setObjectName(QStringLiteral("MessagePanel"));
+    MessagePanel->setFixedHeight(20);
+    MessagePanel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    MessagePanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    MessagePanel->setTextFormat(Qt::PlainText);
+    QFont bold(QStringLiteral("Arial"));
+    bold.setPixelSize(13);
+    bold.setBold(true);
+    MessagePanel->setFont(bold);
+    MessagePanel->setText(QStringLiteral(" Currently using 3 minute averaging"));
+    layout->addWidget(MessagePanel);
+
+    // The bar lies over the whole status panel while a load runs.
+    ProgressBar1 = new QProgressBar(MessagePanel);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setValue(0);
+    auto *cover = new QVBoxLayout(MessagePanel);
+    cover->setContentsMargins(0, 0, 0, 0);
+    cover->addWidget(ProgressBar1);
+    ProgressBar1->hide();
+}
+
+void TSorvantMainForm::addToClientArea(QWidget *widget)
+{
+    auto *layout = static_cast<QVBoxLayout *>(Panel1->layout());
+    layout->insertWidget(layout->indexOf(MessagePanel), widget, 1);
+}
+
+void TSorvantMainForm::centreOnScreen()
+{
+    const QScreen *target = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!target)
+        return;
+    const QRect area = target->availableGeometry();
+    QRect frame(QPoint(), size());
+    frame.moveCenter(area.center());
+    move(frame.topLeft());
+}
+
+} // namespace sorvant
