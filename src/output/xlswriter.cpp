@@ -276,6 +276,279 @@ private:
     throw std::logic_error("the workbook's layout and its content disagree");
 }
 
+// Sizes of the fixed records of a sheet, their 4-byte headers included.
+constexpr std::size_t kWsBoolSize = 4 + 2;
+constexpr std::size_t kDefColWidthSize = 4 + 2;
+constexpr std::size_t kColInfoSize = 4 + 12;
+constexpr std::size_t kDimensionsSize = 4 + 14;
+constexpr std::size_t kWindow2Size = 4 + 18;
+constexpr std::size_t kEofSize = 4;
+
+// Writes one workbook in two passes over the table: the first sizes every
+// block of rows and collects the shared strings, so that the second can
+// stream the file front to back with every position already known.
+class WorkbookWriter
+{
+public:
+    WorkbookWriter(const DataGridStore &grid, const std::vector<int> &columns, QChar decimalSeparator)
+        : m_grid(grid), m_columns(columns), m_ncols(static_cast<std::uint16_t>(columns.size())),
+          m_encoder(grid, columns, QString(decimalSeparator).toUtf8().toStdString(), m_strings)
+    {
+    }
+
+    void write(OutputFile &file, const QString &fileName)
+    {
+        planSheets();
+        std::vector<std::size_t> boundSheetAt;
+        std::string globals = workbookGlobals(boundSheetAt);
+        std::uint64_t position = globals.size();
+        for (Sheet &s : m_sheets) {
+            s.start = position;
+            position += s.size;
+        }
+        if (position > CompoundFileLayout::kMaxStreamSize)
+            throw UserError(QStringLiteral("The table is too large for a workbook; export it as CSV instead"));
+        for (std::size_t i = 0; i < m_sheets.size(); ++i) {
+            const auto at = static_cast<std::uint32_t>(m_sheets[i].start);
+            for (std::size_t k = 0; k < 4; ++k)
+                globals[boundSheetAt[i] + k] = static_cast<char>((at >> (8 * k)) & 0xFF);
+        }
+        const CompoundFileLayout layout(std::max(position, CompoundFileLayout::kMinStreamSize));
+
+        StreamSink sink(file, fileName);
+        std::string &out = sink.buffer();
+        out += layout.header();
+        sink.startStream();
+        out += globals;
+        std::string().swap(globals);
+        for (std::size_t i = 0; i < m_sheets.size(); ++i)
+            writeSheet(sink, m_sheets[i], i == 0);
+        out.append(static_cast<std::size_t>(layout.streamSize() - sink.position()), '\0');
+        out += layout.trailer();
+        sink.flush();
+        if (!file.commit())
+            sink.fail();
+    }
+
+private:
+    std::size_t sheetFixedSize(const Sheet &s) const
+    {
+        return kBofSize + indexSize(static_cast<std::size_t>(s.blocks())) + kWsBoolSize + kDefColWidthSize
+               + kColInfoSize * m_ncols + kDimensionsSize + kWindow2Size + kEofSize;
+    }
+
+    // Splits the table over sheets of at most kXlsSheetRows rows and sizes
+    // every block of rows.
+    void planSheets()
+    {
+        const int rowCount = m_grid.RowCount();
+        if (rowCount <= 0) {
+            m_sheets.emplace_back();
+        } else {
+            int next = 1;
+            do {
+                Sheet s;
+                s.firstDataRow = next;
+                s.rows = 1 + std::min(rowCount - next, kXlsSheetRows - 1);
+                next += s.rows - 1;
+                m_sheets.push_back(std::move(s));
+            } while (next < rowCount);
+        }
+        std::string scratch;
+        for (Sheet &s : m_sheets) {
+            s.size = sheetFixedSize(s);
+            for (int b = 0; b < s.blocks(); ++b) {
+                std::size_t bytes = 0;
+                for (int r = b * kBlockRows; r < b * kBlockRows + s.blockRows(b); ++r) {
+                    scratch.clear();
+                    m_encoder.encode(s.gridRow(r), r, true, scratch);
+                    bytes += kRowRecordSize + scratch.size();
+                }
+                s.blockBytes.push_back(static_cast<std::uint32_t>(bytes));
+                s.size += bytes + dbCellSize(s.blockRows(b));
+            }
+        }
+    }
+
+    // The workbook globals, with every record Excel's own files always have.
+    // `boundSheetAt` receives where each sheet's position is to be filled in.
+    std::string workbookGlobals(std::vector<std::size_t> &boundSheetAt) const
+    {
+        std::string g;
+        const auto putWord = [&g](std::uint16_t type, std::uint16_t value) {
+            putRecordHeader(g, type, 2);
+            put16(g, value);
+        };
+        putBof(g, 0x0005);
+        putWord(0x00E1, 1200);          // INTERFACEHDR
+        putWord(0x00C1, 0);             // MMS
+        putRecordHeader(g, 0x00E2, 0);  // INTERFACEEND
+        putRecordHeader(g, 0x005C, 112); // WRITEACCESS: the writer's name, blank-padded
+        put16(g, 7);
+        put8(g, 0);
+        g.append("Sorvant");
+        g.append(112 - 3 - 7, ' ');
+        putWord(kCodePage, 1200); // texts are UTF-16
+        putWord(0x0161, 0);       // DSF: no second stream
+        putRecordHeader(g, 0x013D, 2 * m_sheets.size()); // RRTABID: sheet ids in tab order
+        for (std::size_t i = 0; i < m_sheets.size(); ++i)
+            put16(g, static_cast<std::uint16_t>(i + 1));
+        // WINPROTECT, PROTECT, PASSWORD, PROT4REV, PROT4REVPASS: no protection.
+        static const std::uint16_t kProtection[5] = {0x0019, 0x0012, 0x0013, 0x01AF, 0x01BC};
+        for (const std::uint16_t type : kProtection)
+            putWord(type, 0);
+        putRecordHeader(g, kWindow1, 18);
+        // Window position and size in twips, scroll bars and sheet tabs shown,
+        // the first sheet active, one selected, the tab bar at 60% of the width.
+        static const std::uint16_t kWindow[9] = {360, 270, 14940, 9150, 0x0038, 0, 0, 1, 600};
+        for (const std::uint16_t v : kWindow)
+            put16(g, v);
+        putWord(0x0040, 0);    // BACKUP: none
+        putWord(0x008D, 0);    // HIDEOBJ: show objects
+        putWord(kDateMode, 0); // dates count from 1900
+        putWord(0x000E, 1);    // PRECISION: full precision
+        putWord(0x01B7, 0);    // REFRESHALL
+        putWord(0x00DA, 0);    // BOOKBOOL
+        for (int i = 0; i < 4; ++i)
+            putFont(g, false);
+        putFont(g, true); // font index 5: there is no index 4
+        putRecordHeader(g, kFormat, 2 + 2 + 1 + 4);
+        put16(g, kTimeFormat);
+        put16(g, 4);
+        put8(g, 0);
+        g.append("h:mm");
+        putXf(g, 0, 0, true, 0x00);
+        for (int i = 1; i < 15; ++i)
+            putXf(g, 0, 0, true, 0xF4);
+        putXf(g, 0, 0, false, 0x00);          // kXfCell
+        putXf(g, 0, kTimeFormat, false, 0x04); // kXfTime
+        putXf(g, 5, 0, false, 0x08);           // kXfHeader, bold
+        putRecordHeader(g, kStyle, 4);
+        put16(g, 0x8000); // built-in style "Normal" on format 0
+        put8(g, 0);
+        put8(g, 0xFF);
+        putWord(0x0160, 0); // USESELFS
+        for (std::size_t i = 0; i < m_sheets.size(); ++i) {
+            boundSheetAt.push_back(g.size() + 4);
+            putBoundSheet(g, sheetName(i));
+        }
+        putRecordHeader(g, 0x008C, 4); // COUNTRY
+        put16(g, 1);
+        put16(g, 1);
+        g += m_strings.serialize(g.size());
+        putRecordHeader(g, kEof, 0);
+        return g;
+    }
+
+    void writeSheet(StreamSink &sink, const Sheet &s, bool first)
+    {
+        std::string &out = sink.buffer();
+        if (sink.position() != s.start)
+            layoutMismatch();
+        const auto rows = static_cast<std::uint32_t>(s.rows);
+        putBof(out, 0x0010);
+
+        // INDEX: where DEFCOLWIDTH and each block's DBCELL lie.
+        const std::size_t blocks = static_cast<std::size_t>(s.blocks());
+        const std::uint64_t defColWidthAt = s.start + kBofSize + indexSize(blocks) + kWsBoolSize;
+        putRecordHeader(out, kIndex, indexSize(blocks) - 4);
+        put32(out, 0);
+        put32(out, 0);
+        put32(out, rows);
+        put32(out, static_cast<std::uint32_t>(defColWidthAt));
+        std::uint64_t at = defColWidthAt + kDefColWidthSize + kColInfoSize * m_ncols + kDimensionsSize;
+        for (std::size_t b = 0; b < blocks; ++b) {
+            at += s.blockBytes[b];
+            put32(out, static_cast<std::uint32_t>(at));
+            at += dbCellSize(s.blockRows(static_cast<int>(b)));
+        }
+
+        putRecordHeader(out, kWsBool, 2);
+        put16(out, 0x04C1); // a worksheet with automatic page breaks and outline symbols
+        putRecordHeader(out, kDefColWidth, 2);
+        put16(out, 8);
+        for (std::uint16_t p = 0; p < m_ncols; ++p) {
+            // The grid's pixel width in Excel's units: 1/256 of a digit of
+            // the default font, 7 pixels wide, plus 5 pixels of margin.
+            const int pixels = m_grid.columnWidth(m_columns[p]);
+            const int width = std::clamp((pixels - 5) * 256 / 7, 256, 255 * 256);
+            putRecordHeader(out, kColInfo, 12);
+            put16(out, p);
+            put16(out, p);
+            put16(out, static_cast<std::uint16_t>(width));
+            put16(out, kXfCell);
+            put16(out, 0);
+            put16(out, 0);
+        }
+        putRecordHeader(out, kDimensions, 14);
+        put32(out, 0);
+        put32(out, rows);
+        put16(out, 0);
+        put16(out, rows ? m_ncols : 0);
+        put16(out, 0);
+
+        for (int b = 0; b < s.blocks(); ++b) {
+            writeBlock(sink, s, b);
+            sink.maybeFlush();
+        }
+
+        putRecordHeader(out, kWindow2, 18);
+        put16(out, first ? 0x06B6 : 0x00B6); // grid lines, headings, zeros; the first sheet selected
+        put16(out, 0);
+        put16(out, 0);
+        put16(out, 64);
+        for (int i = 0; i < 5; ++i)
+            put16(out, 0);
+        putRecordHeader(out, kEof, 0);
+        if (sink.position() != s.start + s.size)
+            layoutMismatch();
+    }
+
+    // A block of up to 32 rows: their ROW records, their cells, and the
+    // DBCELL record that finds each row's first cell.
+    void writeBlock(StreamSink &sink, const Sheet &s, int b)
+    {
+        std::string &out = sink.buffer();
+        const int first = b * kBlockRows;
+        const int count = s.blockRows(b);
+        const std::uint64_t blockStart = sink.position();
+        for (int r = first; r < first + count; ++r) {
+            putRecordHeader(out, kRow, 16);
+            put16(out, static_cast<std::uint16_t>(r));
+            put16(out, 0);
+            put16(out, m_ncols);
+            put16(out, 0x00FF); // default height
+            put16(out, 0);
+            put16(out, 0);
+            put16(out, 0x0100);
+            put16(out, kXfCell);
+        }
+        m_cellOffsets.clear();
+        std::uint64_t previous = blockStart + kRowRecordSize;
+        for (int r = first; r < first + count; ++r) {
+            const std::uint64_t rowStart = sink.position();
+            m_cellOffsets.push_back(static_cast<std::uint16_t>(rowStart - previous));
+            previous = rowStart;
+            m_encoder.encode(s.gridRow(r), r, false, out);
+        }
+        const std::uint64_t dbCellAt = sink.position();
+        if (dbCellAt - blockStart != s.blockBytes[static_cast<std::size_t>(b)])
+            layoutMismatch();
+        putRecordHeader(out, kDbCell, dbCellSize(count) - 4);
+        put32(out, static_cast<std::uint32_t>(dbCellAt - blockStart));
+        for (const std::uint16_t o : m_cellOffsets)
+            put16(out, o);
+    }
+
+    const DataGridStore &m_grid;
+    const std::vector<int> &m_columns;
+    const std::uint16_t m_ncols;
+    SharedStrings m_strings;
+    RowEncoder m_encoder;
+    std::vector<Sheet> m_sheets;
+    std::vector<std::uint16_t> m_cellOffsets;
+};
+
 } // namespace
 
 void SaveToXLS(const DataGridStore &grid, const QString &fileName, QChar decimalSeparator)
@@ -292,232 +565,7 @@ void SaveToXLS(const DataGridStore &grid, const QString &fileName, QChar decimal
                                        "Hide some columns or export the table as CSV")
                             .arg(kMaxColumns)
                             .arg(columns.size()));
-    const auto ncols = static_cast<std::uint16_t>(columns.size());
-
-    SharedStrings strings;
-    RowEncoder encoder(grid, columns, QString(decimalSeparator).toUtf8().toStdString(), strings);
-
-    // Split the table over sheets of at most kXlsSheetRows rows.
-    std::vector<Sheet> sheets;
-    const int rowCount = grid.RowCount();
-    if (rowCount <= 0) {
-        sheets.emplace_back();
-    } else {
-        int next = 1;
-        do {
-            Sheet s;
-            s.firstDataRow = next;
-            s.rows = 1 + std::min(rowCount - next, kXlsSheetRows - 1);
-            next += s.rows - 1;
-            sheets.push_back(std::move(s));
-        } while (next < rowCount);
-    }
-
-    // First pass: the size of every block of rows, and the shared strings.
-    std::string scratch;
-    constexpr std::size_t kWsBoolSize = 4 + 2;
-    const std::size_t sheetFixed =
-        kBofSize + kWsBoolSize + 4 + 2 + (4 + 12) * std::size_t{ncols} + 4 + 14 + 4 + 18 + 4;
-    for (Sheet &s : sheets) {
-        s.size = sheetFixed + indexSize(static_cast<std::size_t>(s.blocks()));
-        for (int b = 0; b < s.blocks(); ++b) {
-            std::size_t bytes = 0;
-            for (int r = b * kBlockRows; r < b * kBlockRows + s.blockRows(b); ++r) {
-                scratch.clear();
-                encoder.encode(s.gridRow(r), r, true, scratch);
-                bytes += kRowRecordSize + scratch.size();
-            }
-            s.blockBytes.push_back(static_cast<std::uint32_t>(bytes));
-            s.size += bytes + dbCellSize(s.blockRows(b));
-        }
-    }
-
-    // The workbook globals, with every record Excel's own files always have.
-    std::string globals;
-    const auto putWord = [&globals](std::uint16_t type, std::uint16_t value) {
-        putRecordHeader(globals, type, 2);
-        put16(globals, value);
-    };
-    putBof(globals, 0x0005);
-    putWord(0x00E1, 1200); // INTERFACEHDR
-    putWord(0x00C1, 0);    // MMS
-    putRecordHeader(globals, 0x00E2, 0); // INTERFACEEND
-    putRecordHeader(globals, 0x005C, 112); // WRITEACCESS: the writer's name, blank-padded
-    put16(globals, 7);
-    put8(globals, 0);
-    globals.append("Sorvant");
-    globals.append(112 - 3 - 7, ' ');
-    putWord(kCodePage, 1200); // texts are UTF-16
-    putWord(0x0161, 0);       // DSF: no second stream
-    putRecordHeader(globals, 0x013D, 2 * sheets.size()); // RRTABID: sheet ids in tab order
-    for (std::size_t i = 0; i < sheets.size(); ++i)
-        put16(globals, static_cast<std::uint16_t>(i + 1));
-    // WINPROTECT, PROTECT, PASSWORD, PROT4REV, PROT4REVPASS: no protection.
-    static const std::uint16_t kProtection[5] = {0x0019, 0x0012, 0x0013, 0x01AF, 0x01BC};
-    for (const std::uint16_t type : kProtection)
-        putWord(type, 0);
-    putRecordHeader(globals, kWindow1, 18);
-    // Window position and size in twips, scroll bars and sheet tabs shown,
-    // the first sheet active, one selected, the tab bar at 60% of the width.
-    static const std::uint16_t kWindow[9] = {360, 270, 14940, 9150, 0x0038, 0, 0, 1, 600};
-    for (const std::uint16_t v : kWindow)
-        put16(globals, v);
-    putWord(0x0040, 0);    // BACKUP: none
-    putWord(0x008D, 0);    // HIDEOBJ: show objects
-    putWord(kDateMode, 0); // dates count from 1900
-    putWord(0x000E, 1);    // PRECISION: full precision
-    putWord(0x01B7, 0);    // REFRESHALL
-    putWord(0x00DA, 0);    // BOOKBOOL
-    for (int i = 0; i < 4; ++i)
-        putFont(globals, false);
-    putFont(globals, true); // font index 5: there is no index 4
-    putRecordHeader(globals, kFormat, 2 + 2 + 1 + 4);
-    put16(globals, kTimeFormat);
-    put16(globals, 4);
-    put8(globals, 0);
-    globals.append("h:mm");
-    putXf(globals, 0, 0, true, 0x00);
-    for (int i = 1; i < 15; ++i)
-        putXf(globals, 0, 0, true, 0xF4);
-    putXf(globals, 0, 0, false, 0x00);           // kXfCell
-    putXf(globals, 0, kTimeFormat, false, 0x04);  // kXfTime
-    putXf(globals, 5, 0, false, 0x08);            // kXfHeader, bold
-    putRecordHeader(globals, kStyle, 4);
-    put16(globals, 0x8000); // built-in style "Normal" on format 0
-    put8(globals, 0);
-    put8(globals, 0xFF);
-    putWord(0x0160, 0); // USESELFS
-    std::vector<std::size_t> boundSheetAt;
-    for (std::size_t i = 0; i < sheets.size(); ++i) {
-        boundSheetAt.push_back(globals.size() + 4);
-        putBoundSheet(globals, sheetName(i));
-    }
-    putRecordHeader(globals, 0x008C, 4); // COUNTRY
-    put16(globals, 1);
-    put16(globals, 1);
-    globals += strings.serialize(globals.size());
-    putRecordHeader(globals, kEof, 0);
-
-    std::uint64_t position = globals.size();
-    for (Sheet &s : sheets) {
-        s.start = position;
-        position += s.size;
-    }
-    if (position > CompoundFileLayout::kMaxStreamSize)
-        throw UserError(QStringLiteral("The table is too large for a workbook; export it as CSV instead"));
-    for (std::size_t i = 0; i < sheets.size(); ++i) {
-        const auto at = static_cast<std::uint32_t>(sheets[i].start);
-        for (int k = 0; k < 4; ++k)
-            globals[boundSheetAt[i] + static_cast<std::size_t>(k)] = static_cast<char>((at >> (8 * k)) & 0xFF);
-    }
-    const CompoundFileLayout layout(std::max(position, CompoundFileLayout::kMinStreamSize));
-
-    // Second pass: the file, front to back.
-    StreamSink sink(file, fileName);
-    std::string &out = sink.buffer();
-    out += layout.header();
-    sink.startStream();
-    out += globals;
-    std::string().swap(globals);
-
-    for (std::size_t i = 0; i < sheets.size(); ++i) {
-        const Sheet &s = sheets[i];
-        if (sink.position() != s.start)
-            layoutMismatch();
-        const auto rows = static_cast<std::uint32_t>(s.rows);
-        putBof(out, 0x0010);
-
-        const std::uint64_t defColWidthAt =
-            s.start + kBofSize + indexSize(static_cast<std::size_t>(s.blocks())) + kWsBoolSize;
-        putRecordHeader(out, kIndex, indexSize(static_cast<std::size_t>(s.blocks())) - 4);
-        put32(out, 0);
-        put32(out, 0);
-        put32(out, rows);
-        put32(out, static_cast<std::uint32_t>(defColWidthAt));
-        std::uint64_t at = defColWidthAt + 6 + 16 * std::uint64_t{ncols} + 18;
-        for (int b = 0; b < s.blocks(); ++b) {
-            at += s.blockBytes[static_cast<std::size_t>(b)];
-            put32(out, static_cast<std::uint32_t>(at));
-            at += dbCellSize(s.blockRows(b));
-        }
-
-        putRecordHeader(out, kWsBool, 2);
-        put16(out, 0x04C1); // a worksheet with automatic page breaks and outline symbols
-        putRecordHeader(out, kDefColWidth, 2);
-        put16(out, 8);
-        for (std::uint16_t p = 0; p < ncols; ++p) {
-            // The grid's pixel width in Excel's units: 1/256 of a digit of
-            // the default font, 7 pixels wide, plus 5 pixels of margin.
-            const int pixels = grid.columnWidth(columns[p]);
-            const int width = std::clamp((pixels - 5) * 256 / 7, 256, 255 * 256);
-            putRecordHeader(out, kColInfo, 12);
-            put16(out, p);
-            put16(out, p);
-            put16(out, static_cast<std::uint16_t>(width));
-            put16(out, kXfCell);
-            put16(out, 0);
-            put16(out, 0);
-        }
-        putRecordHeader(out, kDimensions, 14);
-        put32(out, 0);
-        put32(out, rows);
-        put16(out, 0);
-        put16(out, rows ? ncols : 0);
-        put16(out, 0);
-
-        std::vector<std::uint16_t> cellOffsets;
-        for (int b = 0; b < s.blocks(); ++b) {
-            const int first = b * kBlockRows;
-            const int count = s.blockRows(b);
-            const std::uint64_t blockStart = sink.position();
-            for (int r = first; r < first + count; ++r) {
-                putRecordHeader(out, kRow, 16);
-                put16(out, static_cast<std::uint16_t>(r));
-                put16(out, 0);
-                put16(out, ncols);
-                put16(out, 0x00FF); // default height
-                put16(out, 0);
-                put16(out, 0);
-                put16(out, 0x0100);
-                put16(out, kXfCell);
-            }
-            cellOffsets.clear();
-            std::uint64_t previous = blockStart + kRowRecordSize;
-            for (int r = first; r < first + count; ++r) {
-                const std::uint64_t rowStart = sink.position();
-                cellOffsets.push_back(static_cast<std::uint16_t>(rowStart - previous));
-                previous = rowStart;
-                encoder.encode(s.gridRow(r), r, false, out);
-            }
-            const std::uint64_t dbCellAt = sink.position();
-            if (dbCellAt - blockStart != s.blockBytes[static_cast<std::size_t>(b)])
-                layoutMismatch();
-            putRecordHeader(out, kDbCell, dbCellSize(count) - 4);
-            put32(out, static_cast<std::uint32_t>(dbCellAt - blockStart));
-            for (std::uint16_t o : cellOffsets)
-                put16(out, o);
-            sink.maybeFlush();
-        }
-
-        putRecordHeader(out, kWindow2, 18);
-        put16(out, i == 0 ? 0x06B6 : 0x00B6); // grid lines, headings, zeros; the first sheet selected
-        put16(out, 0);
-        put16(out, 0);
-        put16(out, 64);
-        put16(out, 0);
-        put16(out, 0);
-        put16(out, 0);
-        put16(out, 0);
-        put16(out, 0);
-        putRecordHeader(out, kEof, 0);
-        if (sink.position() != s.start + s.size)
-            layoutMismatch();
-    }
-    out.append(static_cast<std::size_t>(layout.streamSize() - sink.position()), '\0');
-    out += layout.trailer();
-    sink.flush();
-    if (!file.commit())
-        sink.fail();
+    WorkbookWriter(grid, columns, decimalSeparator).write(file, fileName);
 }
 
 } // namespace sorvant
