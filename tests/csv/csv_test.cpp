@@ -142,6 +142,27 @@ TEST_F(CsvTest, EncodedCellsThroughTheWholeWriter)
                    "\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n");
 }
 
+TEST_F(CsvTest, LongCellsKeepTheirPlaceInTheFile)
+{
+    // Cells longer than the writer's buffer, plain and needing quotes, between
+    // ordinary rows: every byte in order.
+    DataGridStore g(2, 5);
+    const QString longPlain(100000, QLatin1Char('x'));
+    const QString longQuoted = QStringLiteral("a,") + QString(70000, QLatin1Char('y'));
+    g.setCells(0, 0, QStringLiteral("h1"));
+    g.setCells(1, 0, QStringLiteral("h2"));
+    g.setCells(0, 1, longPlain);
+    g.setCells(1, 1, QStringLiteral("1"));
+    g.setCells(0, 2, QStringLiteral("2"));
+    g.setCells(1, 2, longQuoted);
+    g.setCells(0, 3, QStringLiteral("3"));
+    g.setCells(1, 3, QStringLiteral("4"));
+    SaveToCSV(g, path("long.csv"));
+    const QByteArray expected = "h1,h2\r\n" + longPlain.toLatin1() + ",1\r\n2,\"" + longQuoted.toLatin1()
+        + "\"\r\n3,4\r\n\"\",\"\"\r\n";
+    EXPECT_TRUE(readAll(path("long.csv")) == expected);
+}
+
 TEST_F(CsvTest, RowsAndColumnsAsTheViewHoldsThem)
 {
     // Before any load: the header line and 4,999 lines of empty fields.
