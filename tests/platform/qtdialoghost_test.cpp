@@ -203,4 +203,10 @@ TEST(QtDialogHostTest, PrintDialogAnswersWhetherToPrint)
     QPrinter printer;
     whenShown<QPrintDialog>([](QPrintDialog *d) { d->reject(); });
     EXPECT_FALSE(host.print(nullptr, printer));
+
+    QTemporaryDir dir;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("page.pdf")));
+    whenShown<QPrintDialog>([](QPrintDialog *d) { static_cast<QDialog *>(d)->accept(); });
+    EXPECT_TRUE(host.print(nullptr, printer));
 }
