@@ -24,13 +24,13 @@ namespace {
 constexpr int kRows = 144000;
 constexpr int kStep = 5;
 
-void fillFullLog(sorvant::ChartView &view)
+void fillLog(sorvant::ChartView &view, int rows)
 {
     sorvant::SeriesSink &sink = view.seriesSink();
     for (int s = 0; s < sorvant::kSeriesCount; ++s)
         sink.Clear(s);
     char label[16];
-    for (int r = 0; r < kRows; ++r) {
+    for (int r = 0; r < rows; ++r) {
         const int minutes = r % 1440;
         std::snprintf(label, sizeof label, "%d:%02d", minutes / 60, minutes % 60);
         const double t = r * 0.01;
@@ -45,7 +45,7 @@ void fillFullLog(sorvant::ChartView &view)
 struct Fixture {
     QWidget host;
     sorvant::ChartView view{&host};
-    Fixture()
+    explicit Fixture(int rows)
     {
         host.resize(925, 657);
         auto *box = new QVBoxLayout(&host);
@@ -57,19 +57,20 @@ struct Fixture {
         view.scrollBar()->show();
         host.show();
         QApplication::processEvents();
-        fillFullLog(view);
+        fillLog(view, rows);
         view.scrollBar()->setValue(view.scrollBar()->maximum() / 2);
         QApplication::processEvents();
     }
 };
 
-Fixture *g_fixture = nullptr; // made in main(), after the application
+// Made in main(), after the application: a full log and one of 30 rows.
+Fixture *g_fixture = nullptr;
+Fixture *g_short = nullptr;
 
 Fixture &fixture() { return *g_fixture; }
 
-void layoutAndPaint(benchmark::State &state, bool view3D)
+void layoutAndPaint(benchmark::State &state, bool view3D, Fixture &f = fixture())
 {
-    Fixture &f = fixture();
     f.view.setView3D(view3D);
     QImage image(925, 640, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
@@ -92,6 +93,8 @@ void BM_PageLayoutOnly(benchmark::State &state)
 
 void BM_PagePaint2D(benchmark::State &state) { layoutAndPaint(state, false); }
 void BM_PagePaint3D(benchmark::State &state) { layoutAndPaint(state, true); }
+// The same page cost with 30 rows: painting does not grow with the log.
+void BM_PagePaint2D_30Rows(benchmark::State &state) { layoutAndPaint(state, false, *g_short); }
 
 void BM_PageTurn(benchmark::State &state)
 {
@@ -111,6 +114,7 @@ void BM_PageTurn(benchmark::State &state)
 
 BENCHMARK(BM_PageLayoutOnly)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_PagePaint2D)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_PagePaint2D_30Rows)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_PagePaint3D)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_PageTurn)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
@@ -120,8 +124,10 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    const auto f = std::make_unique<Fixture>();
+    const auto f = std::make_unique<Fixture>(kRows);
+    const auto small = std::make_unique<Fixture>(30);
     g_fixture = f.get();
+    g_short = small.get();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
