@@ -4,7 +4,9 @@
 #include "platform/fonts.h"
 #include "platform/qtdialoghost.h"
 #include "platform/singleinstance.h"
+#include "shell/aboutbox.h"
 #include "shell/mainform.h"
+#include "shell/shellwindows.h"
 #include "shell/windowactivator.h"
 
 #include <QApplication>
@@ -20,6 +22,8 @@ int main(int argc, char *argv[])
         return 0;
 
     QApplication::setApplicationName(QStringLiteral("DryerDataSorvant"));
+    QApplication::setWindowIcon(sorvant::sorvantIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("sorvant"));
     sorvant::registerCompatibleFonts();
 
     sorvant::QtDialogHost dialogs;
@@ -27,6 +31,9 @@ int main(int argc, char *argv[])
     options.arguments = QApplication::arguments().mid(1);
     options.locale = QLocale::system();
     sorvant::TSorvantMainForm mainForm(dialogs, options);
+    // Then the About box and the preferences dialog, hidden; the dialog reads
+    // the step the main window has just loaded. setChart() hands it the chart.
+    sorvant::ShellWindows windows(mainForm);
 
     sorvant::WindowActivator activator(&mainForm);
     QObject::connect(&instance, &sorvant::SingleInstance::activationRequested, &activator,
