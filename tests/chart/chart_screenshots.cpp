@@ -45,10 +45,13 @@ int main(int argc, char **argv)
     targets.series = &view.seriesSink();
     targets.recalcPosition = [&] { view.RecalcPosition(); };
     targets.showFileError = [] { std::fprintf(stderr, "File Error\n"); };
-    const sorvant::LoadResult r = sorvant::LoadLog(QString::fromLocal8Bit(argv[1]), 25, *store,
-                                                   sorvant::CellTextFormat(QLatin1Char('.')), targets);
-    if (!r.ok)
-        return 1;
+    // "-" for the log shows the placeholder points of a chart before any load.
+    if (qstrcmp(argv[1], "-") != 0) {
+        const sorvant::LoadResult r = sorvant::LoadLog(QString::fromLocal8Bit(argv[1]), 25, *store,
+                                                       sorvant::CellTextFormat(QLatin1Char('.')), targets);
+        if (!r.ok)
+            return 1;
+    }
     host.show();
     app.processEvents();
     if (qstrcmp(argv[2], "--interactive") == 0) {

@@ -229,6 +229,10 @@ TEST(ChartLayout, PlaceholderPointsGiveThreePagesOfNumberedLabels)
     l = f.layout();
     ASSERT_FALSE(l.bottom.labels.empty());
     EXPECT_EQ(l.bottom.labels.front().text, QStringLiteral("24")) << "labels start at the axis minimum";
+    // Whole steps for the format "0": no label is written twice.
+    for (std::size_t i = 1; i < l.bottom.labels.size(); ++i)
+        EXPECT_NE(l.bottom.labels[i].text, l.bottom.labels[i - 1].text);
+    EXPECT_GE(l.bottom.labelStep, 1);
     // Series3's six places without a value are not drawn.
     for (const ChartSeriesLayout &s : l.series) {
         if (s.series != Series3)

@@ -346,7 +346,10 @@ ChartLayout layoutChart(const ChartModel &chart, const QSizeF &size)
             const double pxPerUnit = (screenX(xMax) - screenX(xMin)) / (xMax - xMin);
             const double widest = std::max(bfm.horizontalAdvance(texts.format(xMin, bs.labelFormat)),
                                            bfm.horizontalAdvance(texts.format(xMax, bs.labelFormat)));
-            const double start = bs.labelIncrement > 0 ? bs.labelIncrement : 0;
+            // Never finer than the format shows: "0" needs whole steps.
+            const qsizetype dot = bs.labelFormat.indexOf(QLatin1Char('.'));
+            const double resolution = std::pow(10.0, -(dot < 0 ? 0.0 : static_cast<double>(bs.labelFormat.size() - dot - 1)));
+            const double start = std::max(bs.labelIncrement, resolution);
             double step = niceStepAtLeast(std::max(start, widest * 1.2 / std::max(pxPerUnit, 1e-12)));
             if (start > 0)
                 while (step * pxPerUnit < widest * 1.2)
