@@ -7,6 +7,7 @@
 #include "shell/mainform.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QScreen>
 #include <QTimer>
 
@@ -24,6 +25,8 @@ int main(int argc, char **argv)
     sorvant::registerCompatibleFonts();
     const int step = argc > 3 && QByteArray(argv[2]) == "--step" ? QByteArray(argv[3]).toInt() : 25;
 
+    // Taken before Open makes the log's folder the current one.
+    const QString out = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
     sorvant::bench::FixedAnswerDialogs dialogs;
     QDir().mkpath(home.filePath(QStringLiteral("logs")));
     dialogs.path = sorvant::bench::makeSampleLog(home.filePath(QStringLiteral("logs/dryer3.dat")), 14400);
@@ -37,7 +40,6 @@ int main(int argc, char **argv)
     form.show();
     form.OpenButtonClick();
 
-    const QString out = QString::fromLocal8Bit(argv[1]);
     int status = 1;
     QTimer::singleShot(1500, &app, [&] {
         const QRect frame = form.frameGeometry();
