@@ -43,6 +43,7 @@ public:
     // RowCount, widths and the column layout stay.
     void Clear();
     QString Cells(int column, int row) const;
+    // The stored bytes of a cell; valid until the next change of the store.
     std::string_view cellUtf8(int column, int row) const;
     // Writing at or beyond RowCount grows the table to hold the row.
     void setCells(int column, int row, const QString &text);
