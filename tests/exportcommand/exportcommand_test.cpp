@@ -181,6 +181,16 @@ TEST_F(ExportCommandTest, WriterErrorsReachTheCallerAndTheBackupStays)
     } catch (const UserError &e) {
         EXPECT_EQ(str(e.text()), "Cannot Create file " + str(dir.filePath(QStringLiteral("day1.xls"))));
     }
+
+    // A folder that went away after it was chosen: nothing is written anywhere else.
+    const QString before = QDir::currentPath();
+    try {
+        exportAs(QStringLiteral("gone/day2.csv"), 1);
+        ADD_FAILURE() << "no error";
+    } catch (const UserError &e) {
+        EXPECT_EQ(str(e.text()), "Cannot Create file day2.csv");
+    }
+    EXPECT_FALSE(QFile::exists(QDir(before).filePath(QStringLiteral("day2.csv"))));
 }
 
 // The file cannot be moved or replaced (as when a spreadsheet program holds
