@@ -6,6 +6,7 @@
 #include "platform/singleinstance.h"
 #include "shell/aboutbox.h"
 #include "shell/mainform.h"
+#include "shell/sorvantapplication.h"
 #include "shell/shellwindows.h"
 #include "shell/windowactivator.h"
 
@@ -13,7 +14,7 @@
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    sorvant::SorvantApplication app(argc, argv);
 
     // A second start hands the focus to the running instance and ends; it
     // neither looks at its command line nor touches a setting.
@@ -31,6 +32,7 @@ int main(int argc, char *argv[])
     options.arguments = QApplication::arguments().mid(1);
     options.locale = QLocale::system();
     sorvant::TSorvantMainForm mainForm(dialogs, options);
+    app.setErrorDisplay(&dialogs, &mainForm);
     // Then the About box and the preferences dialog, hidden; the dialog reads
     // the step the main window has just loaded. setChart() hands it the chart.
     sorvant::ShellWindows windows(mainForm);
@@ -41,5 +43,6 @@ int main(int argc, char *argv[])
 
     mainForm.show();
     app.exec();
+    app.setErrorDisplay(nullptr, nullptr);
     return 0;
 }

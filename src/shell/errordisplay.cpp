@@ -18,11 +18,10 @@ void showErrorBox(DialogHost &dialogs, QWidget *parent, const QString &errorText
     }
 }
 
-bool runGuarded(DialogHost &dialogs, QWidget *parent, const std::function<void()> &command) noexcept
+void showCurrentError(DialogHost &dialogs, QWidget *parent) noexcept
 {
     try {
-        command();
-        return true;
+        throw;
     } catch (const UserError &e) {
         showErrorBox(dialogs, parent, e.text());
     } catch (const std::bad_alloc &) {
@@ -30,8 +29,18 @@ bool runGuarded(DialogHost &dialogs, QWidget *parent, const std::function<void()
     } catch (const std::exception &e) {
         showErrorBox(dialogs, parent, QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        // An exception must never leave a slot and unwind through Qt's event loop.
         showErrorBox(dialogs, parent, QStringLiteral("An unexpected error ended the command"));
+    }
+}
+
+bool runGuarded(DialogHost &dialogs, QWidget *parent, const std::function<void()> &command) noexcept
+{
+    try {
+        command();
+        return true;
+    } catch (...) {
+        // An exception must never leave a slot and unwind through Qt's event loop.
+        showCurrentError(dialogs, parent);
     }
     return false;
 }

@@ -16,4 +16,7 @@ bool runGuarded(DialogHost &dialogs, QWidget *parent, const std::function<void()
 // The error box alone, for errors that were caught elsewhere.
 void showErrorBox(DialogHost &dialogs, QWidget *parent, const QString &errorText) noexcept;
 
+// The error box for the exception being handled; call it inside a catch block.
+void showCurrentError(DialogHost &dialogs, QWidget *parent) noexcept;
+
 } // namespace sorvant

@@ -11,15 +11,37 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QProgressBar>
 #include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <qdrawutil.h>
 
 namespace sorvant {
 
 namespace {
+
+// The toolbar's frame: a raised outer edge, two pixels of face, then a
+// lowered inner edge, on all four sides.
+class BevelledToolBar : public QToolBar
+{
+public:
+    using QToolBar::QToolBar;
+
+    static constexpr int kBorderWidth = 2;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QToolBar::paintEvent(event);
+        QPainter p(this);
+        qDrawShadePanel(&p, rect(), palette(), false, 1);
+        const int inset = 1 + kBorderWidth;
+        qDrawShadePanel(&p, rect().adjusted(inset, inset, -inset, -inset), palette(), true, 1);
+    }
+};
 
 QAction *makeItem(QMenu *menu, const char *name, const QString &caption)
 {
@@ -82,7 +104,7 @@ void TSorvantMainForm::buildMenus()
 
 void TSorvantMainForm::buildToolBar()
 {
-    ToolBar1 = new QToolBar(this);
+    ToolBar1 = new BevelledToolBar(this);
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setToolTip(QStringLiteral("Select one of the Toolbar buttons"));
     ToolBar1->setMovable(false);
@@ -91,6 +113,8 @@ void TSorvantMainForm::buildToolBar()
     ToolBar1->setIconSize(QSize(kToolbarImageSize, kToolbarImageSize));
     ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
     ToolBar1->setFixedHeight(50);
+    // The buttons stand inside the inner edge.
+    ToolBar1->setContentsMargins(2 + BevelledToolBar::kBorderWidth, 0, 2 + BevelledToolBar::kBorderWidth, 0);
     addToolBar(Qt::TopToolBarArea, ToolBar1);
 
     const auto button = [this](const char *name, int image, const QString &caption, const QString &tip) {

@@ -1,4 +1,5 @@
-#include <QApplication>
+#include "shell/sorvantapplication.h"
+
 #include <QLocale>
 
 #include <gtest/gtest.h>
@@ -6,7 +7,8 @@
 int main(int argc, char **argv)
 {
     QLocale::setDefault(QLocale::c());
-    QApplication app(argc, argv);
+    // The program's own application object, so its error net is tested too.
+    sorvant::SorvantApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,6 +1,7 @@
 #include "shellfixture.h"
 
 #include "platform/usererror.h"
+#include "shell/sorvantapplication.h"
 #include "views/spreadsheetview.h"
 
 #include <QAction>
@@ -418,6 +419,40 @@ TEST_F(ShellTest, ErrorDisplayAppendsAFullStopAfterTextsThatSortAfterIt)
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("No printer."));
     EXPECT_TRUE(form->runGuarded([] {}));
+}
+
+// An object whose event handler fails, as a command wired without its guard would.
+class FailingObject : public QObject
+{
+public:
+    bool event(QEvent *e) override
+    {
+        if (e->type() == QEvent::User)
+            throw UserError(QStringLiteral("Cannot Create file /x/out.csv"));
+        return QObject::event(e);
+    }
+};
+
+TEST_F(ShellTest, ErrorEscapingAnEventIsShownAndTheProgramGoesOn)
+{
+    auto form = makeForm();
+    auto *app = static_cast<SorvantApplication *>(QCoreApplication::instance());
+    app->setErrorDisplay(&dialogs, form.get());
+    dialogs.answerAllMessages = true;
+    FailingObject failing;
+    QEvent event(QEvent::User);
+    EXPECT_FALSE(QCoreApplication::sendEvent(&failing, &event));
+    // Posted events fail inside the event loop's dispatch just the same.
+    QCoreApplication::postEvent(&failing, new QEvent(QEvent::User));
+    QCoreApplication::sendPostedEvents(&failing, QEvent::User);
+    app->setErrorDisplay(nullptr, nullptr);
+
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    for (const auto &m : dialogs.messages) {
+        EXPECT_EQ(m.text, QStringLiteral("Cannot Create file /x/out.csv."));
+        EXPECT_EQ(m.caption, QStringLiteral("DryerDataSorvant"));
+        EXPECT_EQ(m.icon, MessageIcon::Error);
+    }
 }
 
 // The chart takes the load's points once it is attached.
