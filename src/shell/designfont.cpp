@@ -29,6 +29,11 @@ bool canRender(const QString &family, int pixelSize, bool bold)
 QFont designFont(const QString &family, int pixelSize, bool bold)
 {
     QFont font(canRender(family, pixelSize, bold) ? family : QStringLiteral("Tahoma"));
+    // Two serif faces of the About box that Linux desktops do not have: the
+    // generic fallback would be a wide sans-serif that overruns the box.
+    if ((family == QLatin1String("Nimrod") || family == QLatin1String("Book Antiqua"))
+        && !QFontDatabase::hasFamily(family))
+        font.setFamilies({family, QStringLiteral("Liberation Serif")});
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     return font;

@@ -9,6 +9,7 @@ namespace sorvant {
 // pixels, bold or not. "MS Sans Serif" here is a bitmap face with three
 // regular sizes and no bold, so bold or large text in it would come out thin
 // and small; such text takes "Tahoma", the scalable face of the same design.
+// "Nimrod" and "Book Antiqua", where missing, fall back to "Liberation Serif".
 QFont designFont(const QString &family, int pixelSize, bool bold = false);
 
 } // namespace sorvant

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -55,6 +57,8 @@ TEST(AboutBox, TextsFontsColoursAndPositions)
         EXPECT_EQ(label->font().bold(), l.bold) << l.name;
         EXPECT_EQ(label->palette().color(label->foregroundRole()), l.colour) << l.name;
         EXPECT_EQ(label->parentWidget()->objectName(), QStringLiteral("Panel1")) << l.name;
+        // Whole inside the panel's 5-pixel border and bevels: nothing clipped.
+        EXPECT_LE(label->geometry().right(), 281 - 7) << l.name << " is " << label->width() << " wide";
     }
 
     auto *picture = box.findChild<QLabel *>(QStringLiteral("ProgramIcon"));
@@ -98,10 +102,8 @@ TEST(AboutBox, TwoAboutCommandsGiveOneBoxAndTheMainWindowStaysUsable)
     EXPECT_EQ(shown, 1);
     EXPECT_FALSE(box.isModal());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    // No parent window: it neither stays above the main window nor keeps
-    // the program alive once the main window has closed.
+    // No parent window: it does not stay above the main window.
     EXPECT_EQ(box.parentWidget(), nullptr);
-    EXPECT_FALSE(box.testAttribute(Qt::WA_QuitOnClose));
 
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(clicks, 1);
@@ -117,6 +119,24 @@ TEST(AboutBox, TwoAboutCommandsGiveOneBoxAndTheMainWindowStaysUsable)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
     QTest::keyClick(&box, Qt::Key_Return);
     EXPECT_FALSE(box.isVisible());
+}
+
+TEST(AboutBox, ClosingTheMainWindowEndsTheProgramWhileTheBoxIsOpen)
+{
+    QMainWindow main;
+    main.show();
+    TAboutBox box;
+    box.showAbout();
+    QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+    QTimer::singleShot(0, &main, [&main] { main.close(); });
+    // Ends at once when closing the main window ends the program; the
+    // timer is only there so that a failure cannot keep the test waiting.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    guard.start(5000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_EQ(lastClosed.count(), 1);
 }
 
 } // namespace

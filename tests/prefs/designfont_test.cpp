@@ -16,6 +16,9 @@ TEST(DesignFont, UnknownAndScalableFamiliesAreKept)
     EXPECT_EQ(unknown.family(), QStringLiteral("MS Sans Serif"));
     EXPECT_EQ(unknown.pixelSize(), 16);
     EXPECT_TRUE(unknown.bold());
+    // Missing serif faces fall back to a serif, not to a wide sans-serif.
+    EXPECT_EQ(designFont(QStringLiteral("Nimrod"), 12, true).families(),
+              (QStringList{QStringLiteral("Nimrod"), QStringLiteral("Liberation Serif")}));
     const QFont arial = designFont(QStringLiteral("Arial"), 15, true);
     EXPECT_EQ(arial.family(), QStringLiteral("Arial"));
     EXPECT_TRUE(arial.bold());

@@ -212,8 +212,6 @@ TEST_F(ShellWindowsTest, TwoAboutCommandsGiveOneBoxAndTheMainWindowStaysUsable)
     form->Open1->trigger();
     EXPECT_EQ(dataRows(), 24);
     EXPECT_TRUE(windows->aboutBox().isVisible());
-    EXPECT_FALSE(windows->aboutBox().testAttribute(Qt::WA_QuitOnClose));
-    EXPECT_FALSE(windows->preferences().testAttribute(Qt::WA_QuitOnClose));
 }
 
 TEST_F(ShellWindowsTest, SecondStartRaisesTheDialogLastUsed)
