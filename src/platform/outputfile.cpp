@@ -4,6 +4,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace sorvant {
 
 OutputFile::OutputFile(const QString &fileName)
@@ -36,8 +41,17 @@ bool OutputFile::open()
         m_direct = !info.isFile();
     }
     if (m_direct) {
+        // Opened without blocking: a pipe that nobody reads would otherwise
+        // hang the program in open() instead of being refused.
+        const int fd = ::open(QFile::encodeName(m_fileName).constData(), O_WRONLY | O_TRUNC | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            m_error = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
         auto file = std::make_unique<QFile>(m_fileName);
-        if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        if (!file->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
             m_error = file->errorString();
             return false;
         }

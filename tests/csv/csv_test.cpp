@@ -71,7 +71,7 @@ protected:
         SaveToCSV(grid, path(name));
         return readAll(path(name));
     }
-    QStringList entries() const { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden); }
+    QStringList entries() const { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden); }
 };
 
 QByteArray field(std::string_view cell)
@@ -205,7 +205,9 @@ TEST_F(CsvTest, CannotCreateFile)
     ASSERT_TRUE(writeBytes(readOnly, "keep me"));
     ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0444), 0);
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.csv")));
-    const QString targets[] = {readOnly, path("folder.csv"), path("no such folder/out.csv")};
+    const QString fifo = path("nobody-reads.csv");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString targets[] = {readOnly, path("folder.csv"), path("no such folder/out.csv"), fifo};
     for (const QString &target : targets) {
         SCOPED_TRACE(target.toStdString());
         try {
@@ -216,7 +218,8 @@ TEST_F(CsvTest, CannotCreateFile)
         }
     }
     EXPECT_EQ(readAll(readOnly), QByteArray("keep me"));
-    EXPECT_EQ(entries(), (QStringList{QStringLiteral("folder.csv"), QStringLiteral("readonly.csv")}));
+    EXPECT_EQ(entries(), (QStringList{QStringLiteral("folder.csv"), QStringLiteral("nobody-reads.csv"),
+                                      QStringLiteral("readonly.csv")}));
 
     // The name is reported exactly as passed, and shown with a full stop.
     const QString before = QDir::currentPath();
