@@ -34,7 +34,8 @@ int main(int argc, char *argv[])
     sorvant::TSorvantMainForm mainForm(dialogs, options);
     app.setErrorDisplay(&dialogs, &mainForm);
     // Then the About box and the preferences dialog, hidden; the dialog reads
-    // the step the main window has just loaded. setChart() hands it the chart.
+    // the step the main window has just loaded. It finds the chart view in
+    // the main window.
     sorvant::ShellWindows windows(mainForm);
 
     sorvant::WindowActivator activator(&mainForm);

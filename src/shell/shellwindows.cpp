@@ -46,26 +46,38 @@ void MainFormPreferencesHost::reloadCurrentLog()
     m_main.LoadLog();
 }
 
+ChartView *MainFormPreferencesHost::chart() const
+{
+    // The chart view lives in the main window's client area; it may be put
+    // there after this dialog was created.
+    if (!m_chart)
+        m_chart = m_main.findChild<ChartView *>();
+    return m_chart;
+}
+
 void MainFormPreferencesHost::setMarkersVisible(bool visible)
 {
-    if (!m_chart)
+    ChartView *view = chart();
+    if (!view)
         return;
-    m_chart->setMarkersVisible(visible);
-    if (QWidget *widget = m_chart->chartWidget())
+    view->setMarkersVisible(visible);
+    if (QWidget *widget = view->chartWidget())
         widget->update();
 }
 
 bool MainFormPreferencesHost::isView3D() const
 {
-    return m_chart && m_chart->isView3D();
+    ChartView *view = chart();
+    return view && view->isView3D();
 }
 
 void MainFormPreferencesHost::setView3D(bool view3D)
 {
-    if (!m_chart)
+    ChartView *view = chart();
+    if (!view)
         return;
-    m_chart->setView3D(view3D);
-    if (QWidget *widget = m_chart->chartWidget())
+    view->setView3D(view3D);
+    if (QWidget *widget = view->chartWidget())
         widget->update();
 }
 

@@ -14,8 +14,9 @@ class RecentFilesMenu;
 class TAboutBox;
 class TSorvantMainForm;
 
-// The preferences dialog's view of the main window and the chart. Without a
-// chart the two chart settings have nothing to act on.
+// The preferences dialog's view of the main window and the chart: the given
+// chart view, or else the one found in the main window. Without a chart the
+// two chart settings have nothing to act on.
 class MainFormPreferencesHost : public PreferencesHost
 {
 public:
@@ -32,8 +33,10 @@ public:
     void setView3D(bool view3D) override;
 
 private:
+    ChartView *chart() const;
+
     TSorvantMainForm &m_main;
-    QPointer<ChartView> m_chart;
+    mutable QPointer<ChartView> m_chart;
 };
 
 // The main window's About box, preferences dialog and recent-files menu,

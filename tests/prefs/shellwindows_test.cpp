@@ -37,7 +37,8 @@ protected:
         form = makeForm();
         chart = std::make_unique<ChartView>(form->Panel1);
         form->setChartTargets(&chart->seriesSink(), [this] { chart->RecalcPosition(); });
-        windows = std::make_unique<ShellWindows>(*form, chart.get());
+        // Found in the main window, as start-up leaves it to be.
+        windows = std::make_unique<ShellWindows>(*form);
         form->show();
     }
     void TearDown() override
