@@ -3,6 +3,7 @@
 #include "errordisplay.h"
 #include "pathparts.h"
 #include "platform/dialoghost.h"
+#include "recentfiles.h"
 #include "views/spreadsheetview.h"
 
 #include <QAction>
@@ -14,8 +15,6 @@
 namespace sorvant {
 
 namespace {
-
-constexpr int kRecentFileCount = 5;
 
 QChar firstChar(const QString &text, QChar fallback)
 {
@@ -120,9 +119,7 @@ void TSorvantMainForm::OpenButtonClick()
         return;
     const QString path = QDir::fromNativeSeparators(answer.path);
 
-    RecentFiles.insert(0, path);
-    while (RecentFiles.size() > kRecentFileCount)
-        RecentFiles.removeLast();
+    insertRecentFile(RecentFiles, path);
     LastFolder = folderPart(path);
     if (!LastFolder.isEmpty())
         QDir::setCurrent(LastFolder);

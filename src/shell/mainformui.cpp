@@ -19,6 +19,8 @@
 #include <QVBoxLayout>
 #include <qdrawutil.h>
 
+#include <algorithm>
+
 namespace sorvant {
 
 namespace {
@@ -204,6 +206,9 @@ void TSorvantMainForm::centreOnScreen()
     const QRect area = target->availableGeometry();
     QRect frame(QPoint(), size());
     frame.moveCenter(area.center());
+    // On a screen smaller than the window, centring would push the caption
+    // above the screen, out of reach of the mouse: keep the top-left corner in.
+    frame.moveTopLeft(QPoint(std::max(frame.left(), area.left()), std::max(frame.top(), area.top())));
     move(frame.topLeft());
 }
 

@@ -99,6 +99,14 @@ TEST_F(ShellTest, WindowAsDesigned)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Sorvant v1.2"));
     EXPECT_EQ(form->size(), QSize(925, 711));
+    // Centred, but never with its caption above a screen that is too small
+    // (the offscreen screen is 800 x 600).
+    const QRect area = form->screen()->availableGeometry();
+    EXPECT_GE(form->frameGeometry().top(), area.top());
+    EXPECT_GE(form->frameGeometry().left(), area.left());
+    if (area.width() >= 925) {
+        EXPECT_NEAR(form->frameGeometry().center().x(), area.center().x(), 2);
+    }
     EXPECT_EQ(form->ToolBar1->toolTip(), QStringLiteral("Select one of the Toolbar buttons"));
     EXPECT_EQ(form->MessagePanel->height(), 20);
     EXPECT_FALSE(form->ProgressBar1->isVisibleTo(form.get()));
