@@ -193,6 +193,11 @@ TEST_F(ShellTest, EmptyFirstArgumentIsNoCommandLine)
     auto form = makeForm({QString(), QStringLiteral("/ignored/x.dat")});
     EXPECT_EQ(form->CommandLinePath, QString());
     EXPECT_EQ(form->LastFolder, QStringLiteral("/stored/folder/"));
+    // Without a command line the open dialog starts in the stored folder.
+    cancelOpen();
+    form->OpenButtonClick();
+    ASSERT_EQ(dialogs.openRequests.size(), 1u);
+    EXPECT_EQ(dialogs.openRequests[0].folder, QStringLiteral("/stored/folder/"));
 }
 
 TEST_F(ShellTest, OpenLoadsAndUpdatesStateThenCancelKeepsTheViews)

@@ -1,6 +1,12 @@
 #include "shell/pathparts.h"
 #include "shell/progresssink.h"
 #include "shell/toolbaricons.h"
+#include "shell/windowactivator.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QVBoxLayout>
 
 #include <QImage>
 #include <QProgressBar>
@@ -103,6 +109,40 @@ TEST(ToolbarIcons, SixPicturesEachWithADistinctHotVariant)
         const QIcon icon = toolbarIcon(i);
         EXPECT_NE(icon.pixmap(32, QIcon::Normal).toImage(), icon.pixmap(32, QIcon::Active).toImage()) << i;
     }
+}
+
+TEST(WindowActivator, RestoresTheMainWindowAndRaisesTheLastActivePopup)
+{
+    QWidget main;
+    auto *mainEdit = new QLineEdit(&main);
+    main.show();
+    WindowActivator activator(&main);
+
+    main.showMinimized();
+    ASSERT_TRUE(main.isMinimized());
+    activator.bringToFront();
+    EXPECT_FALSE(main.isMinimized());
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_EQ(activator.lastActivePopup(), nullptr);
+
+    // The user was last in a dialog of ours: it is what comes to the top.
+    QDialog dialog(&main);
+    auto *edit = new QLineEdit(&dialog);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    edit->setFocus();
+    EXPECT_EQ(activator.lastActivePopup(), &dialog);
+    activator.bringToFront();
+    EXPECT_TRUE(dialog.isVisible());
+
+    // Back in the main window, or the dialog closed: no pop-up to raise.
+    QApplication::setActiveWindow(&main);
+    mainEdit->setFocus();
+    EXPECT_EQ(activator.lastActivePopup(), nullptr);
+    QApplication::setActiveWindow(&dialog);
+    edit->setFocus();
+    dialog.hide();
+    EXPECT_EQ(activator.lastActivePopup(), nullptr);
 }
 
 } // namespace
