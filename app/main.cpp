@@ -1,7 +1,6 @@
 // Sorvant's entry point: one instance per user, then the main window and the
 // event loop.
 
-#include "controls/grid/datagrid.h"
 #include "platform/fonts.h"
 #include "platform/qtdialoghost.h"
 #include "platform/singleinstance.h"
@@ -9,10 +8,7 @@
 #include "shell/mainform.h"
 #include "shell/sorvantapplication.h"
 #include "shell/shellwindows.h"
-#include "shell/toolbaricons.h"
 #include "shell/windowactivator.h"
-#include "views/chartview.h"
-#include "views/viewswitcher.h"
 
 #include <QApplication>
 
@@ -37,15 +33,6 @@ int main(int argc, char *argv[])
     options.locale = QLocale::system();
     sorvant::TSorvantMainForm mainForm(dialogs, options);
     app.setErrorDisplay(&dialogs, &mainForm);
-    // The chart view shares the client area with the spreadsheet; every load
-    // fills its series and ends by recomputing its page scroll bar.
-    auto *chartView = new sorvant::ChartView(mainForm.Panel1);
-    mainForm.addToClientArea(chartView->chartWidget());
-    mainForm.addToClientArea(chartView->scrollBar());
-    mainForm.setChartTargets(&chartView->seriesSink(), [chartView] { chartView->RecalcPosition(); });
-    auto *views = new sorvant::ViewSwitcher(mainForm.StringGrid1, chartView, mainForm.ChangeViewButton, &mainForm);
-    views->setImageProvider(&sorvant::toolbarIcon);
-    mainForm.connectCommand(mainForm.ChangeViewButton, [views] { views->SwitchViewsClick(); });
     // Then the About box and the preferences dialog, hidden; the dialog reads
     // the step the main window has just loaded. It finds the chart view in
     // the main window.

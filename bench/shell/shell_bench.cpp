@@ -5,6 +5,7 @@
 #include "benchsupport.h"
 #include "controls/grid/datagrid.h"
 #include "shell/mainform.h"
+#include "views/chartview.h"
 #include "views/spreadsheetview.h"
 
 #include <QApplication>
@@ -129,7 +130,8 @@ void BM_ProgressBarOverhead(benchmark::State &state)
 
         LoadTargets targets;
         targets.table = &form.spreadsheet()->tableSink();
-        targets.series = &form.seriesSet();
+        targets.series = &form.chartView()->seriesSink();
+        targets.recalcPosition = [&form] { form.chartView()->RecalcPosition(); };
         cpu = threadCpuMs();
         t.start();
         sorvant::LoadLog(form.CurrentFile, form.SampleInterval, s.spareStore, form.cellTextFormat(), targets);

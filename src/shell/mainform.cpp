@@ -4,6 +4,7 @@
 #include "pathparts.h"
 #include "platform/dialoghost.h"
 #include "recentfiles.h"
+#include "views/chartview.h"
 #include "views/spreadsheetview.h"
 
 #include <QAction>
@@ -47,6 +48,7 @@ void TSorvantMainForm::FormCreate(const QStringList &arguments)
     buildMenus();
     buildToolBar();
     buildPanels();
+    buildViews();
     m_progress = std::make_unique<ProgressBarSink>(ProgressBar1);
     resize(925, 711);
     centreOnScreen();
@@ -74,8 +76,13 @@ void TSorvantMainForm::FormCreate(const QStringList &arguments)
 
 void TSorvantMainForm::setChartTargets(SeriesSink *series, std::function<void()> recalcPosition)
 {
-    m_seriesSink = series ? series : &m_series;
-    m_recalcPosition = std::move(recalcPosition);
+    if (series) {
+        m_seriesSink = series;
+        m_recalcPosition = std::move(recalcPosition);
+        return;
+    }
+    m_seriesSink = &m_chartView->seriesSink();
+    m_recalcPosition = [this] { m_chartView->RecalcPosition(); };
 }
 
 QString TSorvantMainForm::statusText() const

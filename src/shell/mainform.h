@@ -5,7 +5,6 @@
 #include "logdata/logstore.h"
 #include "progresssink.h"
 #include "settingsstore.h"
-#include "views/seriesset.h"
 
 #include <QLocale>
 #include <QMainWindow>
@@ -21,12 +20,16 @@ class QLabel;
 class QMenu;
 class QMenuBar;
 class QProgressBar;
+class QScrollBar;
 class QToolBar;
 
 namespace sorvant {
 
+class ChartView;
 class DialogHost;
+class SeriesSink;
 class SpreadsheetView;
+class ViewSwitcher;
 
 // What the main window needs from outside; tests fill it with temporary
 // paths and a pinned locale.
@@ -84,26 +87,29 @@ public:
 
     QWidget *Panel1 = nullptr;      // the client area: spreadsheet or chart
     DataGrid *StringGrid1 = nullptr; // the spreadsheet (spreadsheet()->grid())
+    QWidget *Chart = nullptr;        // the chart (chartView()->chartWidget()), hidden at start
+    QScrollBar *ChartScrollBar1 = nullptr; // the chart's page scroll bar, hidden at start
     QLabel *MessagePanel = nullptr; // the status text
     QProgressBar *ProgressBar1 = nullptr;
 
     std::array<QAction *, 5> mruItems() const { return {MRU1, MRU2, MRU3, MRU4, MRU5}; }
     SpreadsheetView *spreadsheet() const { return m_spreadsheet; }
+    ChartView *chartView() const { return m_chartView; }
+    ViewSwitcher *viewSwitcher() const { return m_viewSwitcher; }
     DialogHost &dialogs() const { return m_dialogs; }
     const CellTextFormat &cellTextFormat() const { return m_format; }
     QChar decimalSeparator() const { return m_format.decimalSeparator(); }
     ProgressBarSink &progressSink() { return *m_progress; }
     const QString &settingsFilePath() const { return m_settingsPath; }
 
-    // The chart takes the load's points and recomputes its page scroll bar at
-    // the end of every load. Until a chart is attached the points go to a
-    // plain series set.
+    // Where a load puts its points and what it calls as its closing step:
+    // the chart's series and its page scroll bar unless set otherwise; a
+    // null `series` goes back to those.
     void setChartTargets(SeriesSink *series, std::function<void()> recalcPosition);
-    SeriesSet &seriesSet() { return m_series; }
 
-    // Puts a view (the chart, its scroll bar) into the client area above the
-    // status panel; it shares the place of the spreadsheet.
-    void addToClientArea(QWidget *widget);
+    // Puts a view into the client area above the status panel, where it
+    // shares the place of the spreadsheet.
+    void addToClientArea(QWidget *widget, int stretch = 1);
 
     // The status panel's text (the preferences dialog sets it too).
     QString statusText() const;
@@ -132,16 +138,18 @@ private:
     void buildMenus();
     void buildToolBar();
     void buildPanels();
+    void buildViews();
     void centreOnScreen();
 
     DialogHost &m_dialogs;
     QString m_settingsPath;
     CellTextFormat m_format;
     LogStore m_store;
-    SeriesSet m_series;
-    SeriesSink *m_seriesSink = &m_series;
+    SeriesSink *m_seriesSink = nullptr;
     std::function<void()> m_recalcPosition;
     SpreadsheetView *m_spreadsheet = nullptr;
+    ChartView *m_chartView = nullptr;
+    ViewSwitcher *m_viewSwitcher = nullptr;
     std::unique_ptr<ProgressBarSink> m_progress;
     bool m_settingsWritten = false;
 };

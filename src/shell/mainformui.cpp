@@ -4,7 +4,9 @@
 #include "mainform.h"
 
 #include "toolbaricons.h"
+#include "views/chartview.h"
 #include "views/spreadsheetview.h"
+#include "views/viewswitcher.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -192,10 +194,26 @@ void TSorvantMainForm::buildPanels()
     ProgressBar1->hide();
 }
 
-void TSorvantMainForm::addToClientArea(QWidget *widget)
+void TSorvantMainForm::buildViews()
+{
+    // The chart shares the spreadsheet's place, its page scroll bar below it;
+    // both are hidden until the Change View button brings them forward.
+    m_chartView = new ChartView(Panel1);
+    Chart = m_chartView->chartWidget();
+    ChartScrollBar1 = m_chartView->scrollBar();
+    addToClientArea(Chart, 1);
+    addToClientArea(ChartScrollBar1, 0);
+    setChartTargets(nullptr, {});
+
+    m_viewSwitcher = new ViewSwitcher(StringGrid1, m_chartView, ChangeViewButton, this);
+    m_viewSwitcher->setImageProvider(&toolbarIcon);
+    connectCommand(ChangeViewButton, [this] { m_viewSwitcher->SwitchViewsClick(); });
+}
+
+void TSorvantMainForm::addToClientArea(QWidget *widget, int stretch)
 {
     auto *layout = static_cast<QVBoxLayout *>(Panel1->layout());
-    layout->insertWidget(layout->indexOf(MessagePanel), widget, 1);
+    layout->insertWidget(layout->indexOf(MessagePanel), widget, stretch);
 }
 
 void TSorvantMainForm::centreOnScreen()

@@ -25,7 +25,7 @@ class ShellWindowsTest : public ShellTest
 {
 protected:
     std::unique_ptr<TSorvantMainForm> form;
-    std::unique_ptr<ChartView> chart;
+    ChartView *chart = nullptr; // the main window's own
     std::unique_ptr<ShellWindows> windows;
 
     void start(int storedStep = 25)
@@ -35,8 +35,7 @@ protected:
         s.recentFiles = QStringList{QString(), QString(), QString(), QString(), QString()};
         store(s);
         form = makeForm();
-        chart = std::make_unique<ChartView>(form->Panel1);
-        form->setChartTargets(&chart->seriesSink(), [this] { chart->RecalcPosition(); });
+        chart = form->chartView();
         // Found in the main window, as start-up leaves it to be.
         windows = std::make_unique<ShellWindows>(*form);
         form->show();
@@ -44,7 +43,7 @@ protected:
     void TearDown() override
     {
         windows.reset();
-        chart.reset();
+        chart = nullptr;
         form.reset();
         ShellTest::TearDown();
     }

@@ -2,6 +2,7 @@
 
 #include "platform/usererror.h"
 #include "shell/sorvantapplication.h"
+#include "views/chartview.h"
 #include "views/spreadsheetview.h"
 
 #include <QAction>
@@ -231,7 +232,11 @@ TEST_F(ShellTest, OpenLoadsAndUpdatesStateThenCancelKeepsTheViews)
     EXPECT_EQ(grid.Cells(0, 3), QStringLiteral("3"));
     EXPECT_EQ(grid.Cells(4, 3), QStringLiteral("21.5"));
     EXPECT_EQ(grid.Cells(7, 3), QStringLiteral("14:50")); // record 50
-    EXPECT_EQ(form->seriesSet()[0].count(), 3u);
+    // Series1 (moisture in) of the chart holds the same three records.
+    const TLineSeries &series1 = form->chartView()->model().series(kChartPositionOfSeries[0]);
+    ASSERT_EQ(series1.count(), 3u);
+    EXPECT_EQ(series1.x(2), 50.0);
+    EXPECT_EQ(series1.y(2), 21.5);
     EXPECT_FALSE(form->ProgressBar1->isVisibleTo(form.get()));
     EXPECT_TRUE(dialogs.messages.empty());
 
@@ -468,7 +473,30 @@ TEST_F(ShellTest, ErrorEscapingAnEventIsShownAndTheProgramGoesOn)
     }
 }
 
-// The chart takes the load's points once it is attached.
+TEST_F(ShellTest, ChangeViewButtonFlipsBetweenSpreadsheetAndChart)
+{
+    auto form = makeForm();
+    form->show();
+    EXPECT_TRUE(form->StringGrid1->isVisible());
+    EXPECT_FALSE(form->Chart->isVisible());
+    EXPECT_FALSE(form->ChartScrollBar1->isVisible());
+    EXPECT_EQ(form->Chart->parentWidget(), form->Panel1);
+
+    form->ChangeViewButton->trigger();
+    EXPECT_FALSE(form->StringGrid1->isVisible());
+    EXPECT_TRUE(form->Chart->isVisible());
+    EXPECT_TRUE(form->ChartScrollBar1->isVisible());
+    // The scroll bar sits between the chart and the status panel.
+    EXPECT_LE(form->Chart->geometry().bottom(), form->ChartScrollBar1->geometry().top());
+    EXPECT_LE(form->ChartScrollBar1->geometry().bottom(), form->MessagePanel->geometry().top());
+
+    form->ChangeViewButton->trigger();
+    EXPECT_TRUE(form->StringGrid1->isVisible());
+    EXPECT_FALSE(form->Chart->isVisible());
+    EXPECT_FALSE(form->ChartScrollBar1->isVisible());
+}
+
+// Another series sink can take the load's points instead of the chart.
 class CountingSeries : public SeriesSink
 {
 public:
@@ -477,7 +505,7 @@ public:
     void AddXY(int, double, double, std::string_view) override { ++points; }
 };
 
-TEST_F(ShellTest, AttachedChartReceivesTheLoad)
+TEST_F(ShellTest, ChartTargetsCanBeReplacedAndRestored)
 {
     store({QString(), 5, fiveEmpty()});
     auto form = makeForm();
@@ -489,7 +517,11 @@ TEST_F(ShellTest, AttachedChartReceivesTheLoad)
     EXPECT_EQ(chart.clears, 6);
     EXPECT_EQ(chart.points, 18);
     EXPECT_EQ(recalcs, 1);
-    EXPECT_EQ(form->seriesSet()[0].count(), 0u);
+    // Back to the window's own chart.
+    form->setChartTargets(nullptr, {});
+    form->LoadLog();
+    EXPECT_EQ(form->chartView()->model().series(kChartPositionOfSeries[0]).count(), 3u);
+    EXPECT_EQ(chart.points, 18);
 }
 
 } // namespace
