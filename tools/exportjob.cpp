@@ -4,8 +4,10 @@
 #include "output/csvwriter.h"
 #include "platform/usererror.h"
 #include "views/seriesset.h"
+#include "views/chartview.h"
 #include "views/spreadsheetconfig.h"
 
+#include <QGuiApplication>
 #include <QLocale>
 
 #include <algorithm>
@@ -21,8 +23,11 @@ QString usageText()
 {
     return QStringLiteral(
         "usage: sorvant-export LOG.dat [--step N] [--hide COLS] --csv OUT.csv\n"
+        "       sorvant-export LOG.dat [--step N] --chart-png OUT.png [--page P] [--size WxH]\n"
+        "                      [--3d] [--markers] [--hide-series LIST]\n"
         "\n"
-        "Loads a dryer log as Sorvant does and writes the spreadsheet.\n"
+        "Loads a dryer log as Sorvant does and writes the spreadsheet, a chart page\n"
+        "or both.\n"
         "  --step N     records per row, a whole number from 1 (default 25;\n"
         "               5, 15, 25, 75, 150 are 1, 3, 5, 15, 30 minute averaging)\n"
         "  --hide COLS  column indices 0-8 to leave out, separated by commas\n"
@@ -30,6 +35,14 @@ QString usageText()
         "               3 Dried Grain Temp, 4 Moisture In, 5 Moisture Out,\n"
         "               6 Unload Rate, 7 Time, 8 Bin Number)\n"
         "  --csv FILE   write the table as comma-separated text\n"
+        "  --chart-png FILE  draw one page of the chart as a PNG image:\n"
+        "    --page P          the page, from 1 (default 1)\n"
+        "    --size WxH        the image in pixels (default 1200x800)\n"
+        "    --3d              the 3D view\n"
+        "    --markers         the value markers\n"
+        "    --hide-series LIST  series 1-6 to leave out, separated by commas\n"
+        "               (1 Moisture In, 2 Moisture Out, 3 Grain Temp In,\n"
+        "               4 Grain Temp in Dryer, 5 Grain Temp Out, 6 Unload Rate)\n"
         "  --help, --version\n"
         "The decimal separator follows LC_ALL, LC_NUMERIC and LANG.\n");
 }
@@ -122,6 +135,30 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
         } else if (a == QLatin1String("--csv")) {
             if (!value(o.csv) || o.csv.isEmpty())
                 return badArguments(message, QStringLiteral("--csv takes a file name"));
+        } else if (a == QLatin1String("--chart-png")) {
+            if (!value(o.chartPng) || o.chartPng.isEmpty())
+                return badArguments(message, QStringLiteral("--chart-png takes a file name"));
+        } else if (a == QLatin1String("--page")) {
+            if (!value(v) || !parseWhole(v, 1, INT32_MAX, o.chartPage))
+                return badArguments(message, QStringLiteral("--page takes a page number from 1"));
+        } else if (a == QLatin1String("--size")) {
+            const QStringList wh = value(v) ? v.split(QLatin1Char('x')) : QStringList();
+            if (wh.size() != 2 || !parseWhole(wh[0], 1, 20000, o.chartWidth)
+                || !parseWhole(wh[1], 1, 20000, o.chartHeight))
+                return badArguments(message, QStringLiteral("--size takes WIDTHxHEIGHT in pixels, each 1 to 20000"));
+        } else if (a == QLatin1String("--3d")) {
+            o.chart3D = true;
+        } else if (a == QLatin1String("--markers")) {
+            o.chartMarkers = true;
+        } else if (a == QLatin1String("--hide-series")) {
+            if (!value(v))
+                return badArguments(message, QStringLiteral("--hide-series takes series numbers"));
+            for (const QString &part : v.split(QLatin1Char(','))) {
+                int n = 0;
+                if (!parseWhole(part.trimmed(), 1, kSeriesCount, n))
+                    return badArguments(message, QStringLiteral("--hide-series takes series numbers 1-6 separated by commas"));
+                o.hiddenSeries.push_back(n);
+            }
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
             return badArguments(message, QStringLiteral("unknown option %1").arg(a));
         } else if (o.log.isEmpty()) {
@@ -133,7 +170,7 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
     if (o.log.isEmpty())
         return badArguments(message, QStringLiteral("no log file given"));
     if (!o.hasOutput())
-        return badArguments(message, QStringLiteral("nothing to write: give --csv"));
+        return badArguments(message, QStringLiteral("nothing to write: give --csv or --chart-png"));
     return 0;
 }
 
@@ -144,14 +181,22 @@ int runExport(const ExportOptions &o, std::FILE *errors)
     for (int c : o.hiddenColumns)
         grid.HideColumn(c);
     std::unique_ptr<SeriesSet> series;
-    if (o.needsSeries())
+    // The chart draws text, which needs a GUI application (offscreen when
+    // there is no display); a CSV alone never makes one.
+    std::unique_ptr<QGuiApplication> gui;
+    std::unique_ptr<ChartImageExport> chart;
+    if (!o.chartPng.isEmpty()) {
+        gui = ensureGuiApplication();
+        chart = std::make_unique<ChartImageExport>();
+    } else if (o.needsSeries()) {
         series = std::make_unique<SeriesSet>();
+    }
 
     const auto store = std::make_unique<LogStore>();
     GridTableSink table(grid);
     LoadTargets targets;
     targets.table = &table;
-    targets.series = series.get();
+    targets.series = chart ? &chart->seriesSink() : series.get();
     const CellTextFormat format(systemDecimalSeparator());
     const LoadResult loaded = LoadLog(o.log, o.step, *store, format, targets);
     if (!loaded.ok) {
@@ -173,6 +218,15 @@ int runExport(const ExportOptions &o, std::FILE *errors)
     };
     if (!o.csv.isEmpty())
         write([&] { SaveToCSV(grid, o.csv); });
+    if (chart) {
+        ChartImageRequest request;
+        request.page = o.chartPage;
+        request.size = QSize(o.chartWidth, o.chartHeight);
+        request.view3D = o.chart3D;
+        request.markers = o.chartMarkers;
+        request.hiddenSeries = o.hiddenSeries;
+        write([&] { chart->writePng(request, o.chartPng); });
+    }
     return exitCode;
 }
 

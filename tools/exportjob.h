@@ -15,10 +15,17 @@ struct ExportOptions {
     int step = 25;
     std::vector<int> hiddenColumns;
     QString csv; // empty: no CSV asked for
+    // The chart page as a PNG image.
+    QString chartPng; // empty: no chart image asked for
+    int chartPage = 1;
+    int chartWidth = 1200, chartHeight = 800;
+    bool chart3D = false;
+    bool chartMarkers = false;
+    std::vector<int> hiddenSeries; // 1 to 6: Series1 to Series6
 
-    bool hasOutput() const { return !csv.isEmpty(); }
+    bool hasOutput() const { return !csv.isEmpty() || !chartPng.isEmpty(); }
     // Only the chart outputs need the six series; a CSV alone builds none.
-    bool needsSeries() const { return false; }
+    bool needsSeries() const { return !chartPng.isEmpty(); }
 };
 
 // Parses the command line (without argv[0]). Returns 0 when the job should
