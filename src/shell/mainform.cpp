@@ -1,6 +1,7 @@
 #include "mainform.h"
 
 #include "errordisplay.h"
+#include "output/exportcommand.h"
 #include "pathparts.h"
 #include "platform/dialoghost.h"
 #include "recentfiles.h"
@@ -50,6 +51,9 @@ void TSorvantMainForm::FormCreate(const QStringList &arguments)
     buildPanels();
     buildViews();
     m_progress = std::make_unique<ProgressBarSink>(ProgressBar1);
+    m_export = std::make_unique<ExportCommand>(m_dialogs, m_spreadsheet->store());
+    connectCommand(SaveToExcel1, [this] { ExportToExcelClick(); });
+    connectCommand(ExportButton, [this] { ExportToExcelClick(); });
     resize(925, 711);
     centreOnScreen();
 
@@ -148,6 +152,11 @@ void TSorvantMainForm::LoadLog()
                              MessageIcon::None);
     };
     sorvant::LoadLog(CurrentFile, SampleInterval, m_store, m_format, targets);
+}
+
+void TSorvantMainForm::ExportToExcelClick()
+{
+    m_export->ExportToExcelClick(this, decimalSeparator());
 }
 
 void TSorvantMainForm::Exit1Click()

@@ -28,6 +28,7 @@ namespace sorvant {
 class ChartView;
 class DialogHost;
 class SeriesSink;
+class ExportCommand;
 class SpreadsheetView;
 class ViewSwitcher;
 
@@ -126,6 +127,8 @@ public:
 public slots:
     void OpenButtonClick();
     void Exit1Click();
+    // Saves the spreadsheet's content, whichever view is shown, as CSV or workbook.
+    void ExportToExcelClick();
     // Loads CurrentFile at SampleInterval into the spreadsheet and the chart.
     void LoadLog();
 
@@ -151,6 +154,7 @@ private:
     ChartView *m_chartView = nullptr;
     ViewSwitcher *m_viewSwitcher = nullptr;
     std::unique_ptr<ProgressBarSink> m_progress;
+    std::unique_ptr<ExportCommand> m_export; // keeps the save dialog's type and name for the run
     bool m_settingsWritten = false;
 };
 
