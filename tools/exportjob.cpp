@@ -2,6 +2,7 @@
 
 #include "logdata/loadlog.h"
 #include "output/csvwriter.h"
+#include "output/xlswriter.h"
 #include "platform/usererror.h"
 #include "views/seriesset.h"
 #include "views/chartview.h"
@@ -23,6 +24,7 @@ QString usageText()
 {
     return QStringLiteral(
         "usage: sorvant-export LOG.dat [--step N] [--hide COLS] --csv OUT.csv\n"
+        "       sorvant-export LOG.dat [--step N] [--hide COLS] --xls OUT.xls\n"
         "       sorvant-export LOG.dat [--step N] --chart-png OUT.png [--page P] [--size WxH]\n"
         "                      [--3d] [--markers] [--hide-series LIST]\n"
         "\n"
@@ -35,6 +37,7 @@ QString usageText()
         "               3 Dried Grain Temp, 4 Moisture In, 5 Moisture Out,\n"
         "               6 Unload Rate, 7 Time, 8 Bin Number)\n"
         "  --csv FILE   write the table as comma-separated text\n"
+        "  --xls FILE   write the table as an Excel 97-2003 workbook\n"
         "  --chart-png FILE  draw one page of the chart as a PNG image:\n"
         "    --page P          the page, from 1 (default 1)\n"
         "    --size WxH        the image in pixels (default 1200x800)\n"
@@ -135,6 +138,9 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
         } else if (a == QLatin1String("--csv")) {
             if (!value(o.csv) || o.csv.isEmpty())
                 return badArguments(message, QStringLiteral("--csv takes a file name"));
+        } else if (a == QLatin1String("--xls")) {
+            if (!value(o.xls) || o.xls.isEmpty())
+                return badArguments(message, QStringLiteral("--xls takes a file name"));
         } else if (a == QLatin1String("--chart-png")) {
             if (!value(o.chartPng) || o.chartPng.isEmpty())
                 return badArguments(message, QStringLiteral("--chart-png takes a file name"));
@@ -170,7 +176,7 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
     if (o.log.isEmpty())
         return badArguments(message, QStringLiteral("no log file given"));
     if (!o.hasOutput())
-        return badArguments(message, QStringLiteral("nothing to write: give --csv or --chart-png"));
+        return badArguments(message, QStringLiteral("nothing to write: give --csv, --xls or --chart-png"));
     return 0;
 }
 
@@ -218,6 +224,8 @@ int runExport(const ExportOptions &o, std::FILE *errors)
     };
     if (!o.csv.isEmpty())
         write([&] { SaveToCSV(grid, o.csv); });
+    if (!o.xls.isEmpty())
+        write([&] { SaveToXLS(grid, o.xls, systemDecimalSeparator()); });
     if (chart) {
         ChartImageRequest request;
         request.page = o.chartPage;

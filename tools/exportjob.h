@@ -15,6 +15,7 @@ struct ExportOptions {
     int step = 25;
     std::vector<int> hiddenColumns;
     QString csv; // empty: no CSV asked for
+    QString xls; // empty: no workbook asked for
     // The chart page as a PNG image.
     QString chartPng; // empty: no chart image asked for
     int chartPage = 1;
@@ -23,7 +24,7 @@ struct ExportOptions {
     bool chartMarkers = false;
     std::vector<int> hiddenSeries; // 1 to 6: Series1 to Series6
 
-    bool hasOutput() const { return !csv.isEmpty() || !chartPng.isEmpty(); }
+    bool hasOutput() const { return !csv.isEmpty() || !xls.isEmpty() || !chartPng.isEmpty(); }
     // Only the chart outputs need the six series; a CSV alone builds none.
     bool needsSeries() const { return !chartPng.isEmpty(); }
 };
