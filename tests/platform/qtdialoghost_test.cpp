@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPointer>
@@ -164,7 +165,11 @@ TEST(QtDialogHostTest, FileDialogsTakeAndGiveTitleFolderAndFilterIndex)
         EXPECT_EQ(d->selectedNameFilter(), QStringLiteral("All files (*)"));
         EXPECT_EQ(d->acceptMode(), QFileDialog::AcceptOpen);
         d->selectNameFilter(QStringLiteral("Dryer Log files (*.dat)"));
-        d->selectFile(QStringLiteral("log.dat"));
+        // Type the name as the user does: a selection made through the
+        // folder view races the dialog's background listing.
+        auto *nameEdit = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(nameEdit, nullptr);
+        nameEdit->setText(QStringLiteral("log.dat"));
         static_cast<QDialog *>(d)->accept(); // as the Open or Save button does
     });
     FileDialogAnswer answer = host.openFile(nullptr, request);
