@@ -44,9 +44,11 @@ void drawCellText(QPainter &painter, const QRect &rect, const QString &text, Qt:
 {
     if (text.isEmpty())
         return;
-    // The area inside the grid lines; line breaks give several lines.
+    // The area inside the grid lines; line breaks give several lines, and a
+    // text too wide for its column wraps at blanks where the row has room
+    // (the 30-pixel header row holds two lines), rather than losing both ends.
     const QRect inner = rect.adjusted(kTextMargin, 0, -1 - kTextMargin, -1);
-    painter.drawText(inner, static_cast<int>(alignment), text);
+    painter.drawText(inner, static_cast<int>(alignment) | Qt::TextWordWrap, text);
 }
 
 void drawGridLines(QPainter &painter, const QRect &rect, const QColor &colour)
