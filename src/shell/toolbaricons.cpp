@@ -104,6 +104,23 @@ void drawTableLines(QPainter &p, const QRectF &area, int rows, int columns, cons
     }
 }
 
+// An arrow pointing right: the shaft from `tail` to `neck` between shaftTop
+// and shaftBottom, the head from headTop to headBottom ending at `tip`.
+QPainterPath rightArrow(qreal tail, qreal neck, qreal tip, qreal shaftTop, qreal shaftBottom, qreal headTop,
+                        qreal headBottom)
+{
+    QPainterPath arrow;
+    arrow.moveTo(tail, shaftTop);
+    arrow.lineTo(neck, shaftTop);
+    arrow.lineTo(neck, headTop);
+    arrow.lineTo(tip, (headTop + headBottom) / 2);
+    arrow.lineTo(neck, headBottom);
+    arrow.lineTo(neck, shaftBottom);
+    arrow.lineTo(tail, shaftBottom);
+    arrow.closeSubpath();
+    return arrow;
+}
+
 void drawExport(QPainter &p, bool hot)
 {
     // A sheet of cells with an arrow leaving it.
@@ -116,16 +133,7 @@ void drawExport(QPainter &p, bool hot)
     p.drawRect(QRectF(2.5, 3.5, 20, 25));
 
     p.setBrush(lit(QColor(40, 160, 70), hot));
-    QPainterPath arrow;
-    arrow.moveTo(14, 14.5);
-    arrow.lineTo(22, 14.5);
-    arrow.lineTo(22, 10.5);
-    arrow.lineTo(30.5, 18);
-    arrow.lineTo(22, 25.5);
-    arrow.lineTo(22, 21.5);
-    arrow.lineTo(14, 21.5);
-    arrow.closeSubpath();
-    p.drawPath(arrow);
+    p.drawPath(rightArrow(14, 22, 30.5, 14.5, 21.5, 10.5, 25.5));
 }
 
 void drawExit(QPainter &p, bool hot)
@@ -149,16 +157,7 @@ void drawExit(QPainter &p, bool hot)
     p.drawEllipse(QRectF(11, 17, 2.5, 2.5));
 
     p.setBrush(lit(QColor(210, 50, 45), hot));
-    QPainterPath arrow;
-    arrow.moveTo(17, 14.5);
-    arrow.lineTo(23, 14.5);
-    arrow.lineTo(23, 10.5);
-    arrow.lineTo(30.5, 17);
-    arrow.lineTo(23, 23.5);
-    arrow.lineTo(23, 19.5);
-    arrow.lineTo(17, 19.5);
-    arrow.closeSubpath();
-    p.drawPath(arrow);
+    p.drawPath(rightArrow(17, 23, 30.5, 14.5, 19.5, 10.5, 23.5));
 }
 
 void drawShowTable(QPainter &p, bool hot)

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "logbytes.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -19,20 +21,6 @@ using namespace sorvant;
 using HAlign = DataGridStore::HAlign;
 
 namespace {
-
-QByteArray bigEndianRecord(int gt, int wet, int mIn, int dried, int mOut, int unload, int bin, int hour, int minute)
-{
-    QByteArray r;
-    for (int v : {gt, wet, mIn, dried, mOut, unload}) {
-        r.append(static_cast<char>((v >> 8) & 0xFF));
-        r.append(static_cast<char>(v & 0xFF));
-    }
-    r.append(static_cast<char>(bin));
-    r.append(static_cast<char>(hour));
-    r.append(static_cast<char>(minute));
-    r.append('\0');
-    return r;
-}
 
 QByteArray readAll(const QString &path)
 {
@@ -58,8 +46,8 @@ protected:
     void loadExample(QChar separator = QLatin1Char('.'))
     {
         const QString log = path("example.dat");
-        ASSERT_TRUE(writeBytes(log, bigEndianRecord(90, 621, 215, 665, 150, 35, 3, 14, 5)
-                                        + bigEndianRecord(88, 619, 210, 659, 148, 34, 3, 14, 10)));
+        ASSERT_TRUE(writeBytes(log, logbytes::record(90, 621, 215, 665, 150, 35, 3, 14, 5)
+                                        + logbytes::record(88, 619, 210, 659, 148, 34, 3, 14, 10)));
         LogStore store;
         GridTableSink sink(grid);
         LoadTargets targets;

@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "logbytes.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -48,20 +50,6 @@ QByteArray readAll(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QByteArray record(int gt, int wet, int mIn, int dried, int mOut, int unload, int bin, int hour, int minute)
-{
-    QByteArray r;
-    for (int v : {gt, wet, mIn, dried, mOut, unload}) {
-        r.append(static_cast<char>((v >> 8) & 0xFF));
-        r.append(static_cast<char>(v & 0xFF));
-    }
-    r.append(static_cast<char>(bin));
-    r.append(static_cast<char>(hour));
-    r.append(static_cast<char>(minute));
-    r.append('\x7F');
-    return r;
 }
 
 // What the window's Export command writes after opening `log` at `step` with
@@ -138,7 +126,8 @@ TEST_F(ExporterTest, WorkedExample)
     const QString log = path("two.dat");
     QFile f(log);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(record(90, 621, 215, 665, 150, 35, 3, 14, 5) + record(88, 619, 210, 659, 148, 34, 3, 14, 10));
+    f.write(logbytes::record(90, 621, 215, 665, 150, 35, 3, 14, 5, 0x7F)
+            + logbytes::record(88, 619, 210, 659, 148, 34, 3, 14, 10, 0x7F));
     f.close();
     ASSERT_EQ(run(exporter(), {log, QStringLiteral("--step"), QStringLiteral("1"), QStringLiteral("--csv"), path("a.csv")}).exitCode, 0);
     EXPECT_EQ(readAll(path("a.csv")),

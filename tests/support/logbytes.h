@@ -44,6 +44,24 @@ inline QByteArray record(const Fields &f)
     return r;
 }
 
+// One record from its field values in file order, for tables of cases.
+inline QByteArray record(int grainTempInsideDryer, int wetGrainTemp, int moistureIn, int driedGrainTemp,
+                         int moistureOut, int unloadRate, int bin, int hour, int minute, int spare = 0)
+{
+    Fields f;
+    f.grainTempInsideDryer = static_cast<std::int16_t>(grainTempInsideDryer);
+    f.wetGrainTemp = static_cast<std::int16_t>(wetGrainTemp);
+    f.moistureIn = static_cast<std::uint16_t>(moistureIn);
+    f.driedGrainTemp = static_cast<std::int16_t>(driedGrainTemp);
+    f.moistureOut = static_cast<std::uint16_t>(moistureOut);
+    f.unloadRate = static_cast<std::uint16_t>(unloadRate);
+    f.bin = static_cast<std::uint8_t>(bin);
+    f.hour = static_cast<std::uint8_t>(hour);
+    f.minute = static_cast<std::uint8_t>(minute);
+    f.spare = static_cast<std::uint8_t>(spare);
+    return record(f);
+}
+
 // `count` records whose fields tell their index apart: the wet grain
 // temperature is the index in tenths, so row texts show which record they are.
 inline QByteArray numberedRecords(int count, int firstIndex = 0)
