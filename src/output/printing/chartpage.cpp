@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QPrinter>
 
 #include <algorithm>
 
@@ -54,29 +55,6 @@ private:
     TPrinterOrientation m_orientation;
 };
 
-void drawChartPage(PrinterDevice &printer, const ChartModel &chart, const QDateTime &now, const QLocale &locale)
-{
-    QPainter *painter = printer.painter();
-    if (!painter)
-        throw UserError(QStringLiteral("The printer has no page to draw on"));
-    const QSize page = printer.printableSizePixels();
-
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(10);
-    font.setBold(false);
-    font.setItalic(false);
-    font.setUnderline(false);
-    font.setStrikeOut(false);
-    painter->save();
-    painter->setFont(font);
-    painter->setPen(Qt::black);
-    painter->drawText(QRect(20, 20, std::max(1, page.width() - 20), std::max(1, page.height() - 20)),
-                      Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, chartPageDateLine(now, locale));
-    painter->restore();
-
-    chart.PrintPartial(*painter, chartPageRectangle(page));
-}
-
 } // namespace
 
 QString chartPageDateLine(const QDateTime &now, const QLocale &locale)
@@ -86,6 +64,25 @@ QString chartPageDateLine(const QDateTime &now, const QLocale &locale)
     if (time.hour() == 0 && time.minute() == 0 && time.second() == 0)
         return date;
     return date + QLatin1Char(' ') + locale.toString(time, longTimePattern(locale));
+}
+
+void drawChartPage(QPainter &painter, const QSize &pageSize, const ChartModel &chart, const QDateTime &now,
+                   const QLocale &locale)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(10);
+    font.setBold(false);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    painter.save();
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(20, 20, std::max(1, pageSize.width() - 20), std::max(1, pageSize.height() - 20)),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, chartPageDateLine(now, locale));
+    painter.restore();
+
+    chart.PrintPartial(painter, chartPageRectangle(pageSize));
 }
 
 QRect chartPageRectangle(const QSize &pageSize)
@@ -103,13 +100,31 @@ void PrintChartPage(PrinterDevice &printer, const ChartModel &chart, const QDate
     if (!printer.beginDocument())
         throw UserError(printer.errorString());
     try {
-        drawChartPage(printer, chart, now, locale);
+        QPainter *painter = printer.painter();
+        if (!painter)
+            throw UserError(QStringLiteral("The printer has no page to draw on"));
+        drawChartPage(*painter, printer.printableSizePixels(), chart, now, locale);
         if (!printer.endDocument())
             throw UserError(printer.errorString());
     } catch (...) {
         printer.abortDocument();
         throw;
     }
+}
+
+ChartPreviewDocument::ChartPreviewDocument(const QPrinter &printer, const ChartModel &chart, const QDateTime &now,
+                                           const QLocale &locale)
+    : m_chart(chart), m_layout(printer.pageLayout()), m_resolution(printer.resolution()), m_now(now),
+      m_locale(locale)
+{
+    m_layout.setOrientation(QPageLayout::Landscape);
+}
+
+void ChartPreviewDocument::drawPage(int index, QPainter &painter) const
+{
+    if (index != 0)
+        return;
+    drawChartPage(painter, m_layout.paintRectPixels(m_resolution).size(), m_chart, m_now, m_locale);
 }
 
 } // namespace sorvant
