@@ -2,12 +2,15 @@
 
 #include "views/spreadsheetview.h"
 
+#include "controls/grid/datagridpainting.h"
 #include "logdata/loadlog.h"
+#include "platform/fonts.h"
 #include "output/csvwriter.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -220,6 +223,23 @@ TEST(SpreadsheetView, PopupRollsOpenLeftToRightTopToBottom)
     EXPECT_EQ(previous, target.size());
     EXPECT_EQ(QApplication::isEffectEnabled(Qt::UI_AnimateMenu), animateBefore) << "other menus keep their effects";
     menu->hide();
+}
+
+TEST(SpreadsheetView, EveryHeaderReadsWholeAtTheDesignedWidths)
+{
+    registerCompatibleFonts(); // the faces the program draws with
+    Window w;
+    const QFont font = w.grid()->fixedFont();
+    for (int c = 0; c < kColumnCount; ++c) {
+        const QString header = columnHeader(c);
+        const QRect area = datagridpaint::textArea(QRect(0, 0, w.store().columnWidth(c), 30));
+        const QFont fitted = datagridpaint::fittingFont(font, area, header);
+        const QRect needed = QFontMetrics(fitted).boundingRect(area, Qt::TextWordWrap, header);
+        EXPECT_LE(needed.height(), area.height()) << header.toStdString() << " is cut at the top and bottom";
+        EXPECT_LE(needed.width(), area.width()) << header.toStdString();
+        EXPECT_EQ(fitted.bold(), font.bold());
+        EXPECT_EQ(fitted.pixelSize(), font.pixelSize()) << "narrowed, not made smaller";
+    }
 }
 
 TEST(SpreadsheetView, ColumnItemRules)
