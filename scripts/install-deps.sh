@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev         # unit tests
   libbenchmark-dev                  # speed and memory benchmarks
   xvfb xauth                        # screenshots of the real window
+  openbox                           # a real window manager for the window-activation test
   fonts-liberation2                 # metric-compatible "Arial"
   fonts-wine                        # metric-compatible "Tahoma" and "MS Sans Serif"
   python3 python3-xlrd              # independent reader for our .xls files in tests

@@ -1,6 +1,7 @@
 #include "exportcommand.h"
 
 #include "csvwriter.h"
+#include "platform/busypointer.h"
 #include "platform/usererror.h"
 #include "xlswriter.h"
 
@@ -67,6 +68,7 @@ void ExportCommand::ExportToExcelClick(QWidget *parent, QChar decimalSeparator)
         QFile::rename(answer.path, QDir(names.folder).filePath(names.backup));
 
     m_fileName = names.base;
+    const BusyPointer busy;
     if (csv)
         SaveToCSV(m_grid, names.output);
     else

@@ -28,7 +28,10 @@ bool canRender(const QString &family, int pixelSize, bool bold)
 
 QFont designFont(const QString &family, int pixelSize, bool bold)
 {
-    QFont font(canRender(family, pixelSize, bold) ? family : QStringLiteral("Tahoma"));
+    // Bold goes to Liberation Sans (Arial's metrics, close to the design's):
+    // the Tahoma at hand draws its bold no heavier than its regular.
+    const QString standIn = bold ? QStringLiteral("Liberation Sans") : QStringLiteral("Tahoma");
+    QFont font(canRender(family, pixelSize, bold) ? family : standIn);
     // Two serif faces of the About box that Linux desktops do not have: the
     // generic fallback would be a wide sans-serif that overruns the box.
     if ((family == QLatin1String("Nimrod") || family == QLatin1String("Book Antiqua"))

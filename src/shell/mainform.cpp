@@ -60,7 +60,7 @@ void TSorvantMainForm::FormCreate(const QStringList &arguments)
     // The command line only chooses where the open dialog starts.
     CommandLinePath = commandLinePath(arguments);
     if (!CommandLinePath.isEmpty())
-        LastFolder = folderPart(CommandLinePath);
+        LastFolder = commandLineFolder(CommandLinePath, QDir::currentPath());
 
     RecentFiles.clear();
     StoredSettings stored;

@@ -148,7 +148,7 @@ void TSorvantMainForm::buildToolBar()
     ChangeViewButton = button("ChangeViewButton", ImageShowChart, QStringLiteral("Change View Button"),
                               QStringLiteral("Changes from spreadsheet to chart view"));
     separator();
-    ExportButton = button("ExportButton", ImageExport, QStringLiteral("Export"),
+    ExportButton = button("ExportButton", ImageExport, QStringLiteral("Export Button"),
                           QStringLiteral("Save the data log to a spreadsheet file"));
     separator();
     ExitButton = button("ExitButton", ImageExit, QStringLiteral("Exit"), QStringLiteral("Exits the program"));

@@ -1,5 +1,7 @@
 #include "pathparts.h"
 
+#include <QDir>
+
 namespace sorvant {
 
 QString commandLinePath(const QStringList &arguments)
@@ -12,6 +14,16 @@ QString commandLinePath(const QStringList &arguments)
 QString folderPart(const QString &path)
 {
     return path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString commandLineFolder(const QString &path, const QString &currentFolder)
+{
+    if (QDir::isAbsolutePath(path))
+        return folderPart(path);
+    QString folder = QDir::cleanPath(folderPart(QDir(currentFolder).filePath(path)));
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
 }
 
 QString fileNamePart(const QString &path)

@@ -18,6 +18,12 @@ QString commandLinePath(const QStringList &arguments);
 // Everything up to and including the last '/'; empty when there is none.
 QString folderPart(const QString &path);
 
+// The folder part of a command-line path, made absolute against
+// `currentFolder` when the path is relative, so that the folder still holds
+// when the program is next started elsewhere. Absolute paths keep their
+// folder part as given.
+QString commandLineFolder(const QString &path, const QString &currentFolder);
+
 // Everything after the last '/'.
 QString fileNamePart(const QString &path);
 

@@ -5,6 +5,7 @@
 #include "logdata/columns.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -261,6 +262,11 @@ void TForm3::Button1Click()
     } finish{this};
     if (m_intervalChanged && !m_host.currentFile().isEmpty())
         m_host.reloadCurrentLog();
+}
+
+void TForm3::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
 }
 
 void TForm3::ShowMarkersCheckboxClick(bool checked)

@@ -88,6 +88,9 @@ public slots:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // OK is the only way out: a close box that a window manager draws anyway,
+    // and Alt+F4, are refused.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void selectStep(int screenIndex);

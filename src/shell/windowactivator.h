@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 class QWidget;
 
@@ -20,14 +21,26 @@ public:
     // The top-level window of ours that was active last, if still shown.
     QWidget *lastActivePopup() const;
 
+    // How long to wait for the window manager to give the restored main
+    // window the focus before the pop-up is raised all the same.
+    static constexpr int kRestoreWaitMs = 3000;
+
 public slots:
     void bringToFront();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void noteActive(QWidget *now);
+    void raisePending();
 
     QPointer<QWidget> m_main;
     QPointer<QWidget> m_lastActive;
+    // The pop-up to raise once the window manager has restored the main
+    // window, which it does after bringToFront() has returned.
+    QPointer<QWidget> m_pending;
+    QTimer m_restoreWait;
 };
 
 } // namespace sorvant

@@ -1,6 +1,7 @@
 #include "spreadsheetview.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 
 namespace sorvant {
@@ -28,6 +29,25 @@ QFont tahoma(bool bold)
 
 } // namespace
 
+void popupRolling(QMenu *menu, const QPoint &at)
+{
+    // Qt rolls a menu open from the corner at the pointer, right and down
+    // where it opens right of and below it, when menu animation is on and
+    // fading off. The application's effect settings are put back at once,
+    // so other menus keep the desktop's behaviour.
+    const bool general = QApplication::isEffectEnabled(Qt::UI_General);
+    QApplication::setEffectEnabled(Qt::UI_General, true);
+    const bool animate = QApplication::isEffectEnabled(Qt::UI_AnimateMenu);
+    const bool fade = QApplication::isEffectEnabled(Qt::UI_FadeMenu);
+    QApplication::setEffectEnabled(Qt::UI_FadeMenu, false);
+    QApplication::setEffectEnabled(Qt::UI_AnimateMenu, true);
+    menu->popup(at);
+    QApplication::setEffectEnabled(Qt::UI_AnimateMenu, animate);
+    if (fade)
+        QApplication::setEffectEnabled(Qt::UI_FadeMenu, true);
+    QApplication::setEffectEnabled(Qt::UI_General, general);
+}
+
 SpreadsheetView::SpreadsheetView(QWidget *parent)
     : QObject(parent)
     , m_store(kColumnCount, 1)
@@ -45,7 +65,7 @@ SpreadsheetView::SpreadsheetView(QWidget *parent)
     m_grid->setGridLineColor(QColor(192, 192, 192));
 
     buildPopupMenu();
-    connect(m_grid, &DataGrid::contextMenuRequested, m_popup, [this](const QPoint &at) { m_popup->popup(at); });
+    connect(m_grid, &DataGrid::contextMenuRequested, m_popup, [this](const QPoint &at) { popupRolling(m_popup, at); });
     // The check marks follow the store, whoever changes its layout.
     connect(m_grid->gridModel(), &DataGridModel::columnLayoutUpdated, this, &SpreadsheetView::updateCheckMarks);
 }

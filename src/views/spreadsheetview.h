@@ -12,8 +12,13 @@
 
 class QAction;
 class QMenu;
+class QPoint;
 
 namespace sorvant {
+
+// Opens `menu` at `at` rolling open left to right and top to bottom, whatever
+// the desktop's menu effects are.
+void popupRolling(QMenu *menu, const QPoint &at);
 
 // The spreadsheet: `StringGrid1` over its own cell store, configured as
 // Sorvant shows it, with the column popup `PopupMenu`.

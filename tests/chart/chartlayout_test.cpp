@@ -243,6 +243,33 @@ TEST(ChartLayout, PlaceholderPointsGiveThreePagesOfNumberedLabels)
     }
 }
 
+TEST(ChartZoom, ZoomBetweenTwoLabelledPointsShowsNoLabelsNotXValues)
+{
+    SorvantChart f;
+    load(f.chart, 30, 5); // 1 minute averaging: X 0, 5, 10, ...
+    const ChartLayout page = f.layout();
+    // A rectangle strictly between the second and third point.
+    const double x1 = page.bottom.map.toPixel(6), x2 = page.bottom.map.toPixel(9);
+    ASSERT_GT(x2 - x1, 16);
+    f.chart.ZoomRect(QRectF(x1, page.plot.top() + 20, x2 - x1, 100), 1, {});
+    ASSERT_TRUE(f.chart.isZoomed());
+    const ChartLayout zoomed = f.layout();
+    ASSERT_GT(zoomed.bottom.map.minimum, 5);
+    ASSERT_LT(zoomed.bottom.map.maximum, 10);
+    EXPECT_TRUE(zoomed.bottom.labels.empty()) << "first label: "
+        << (zoomed.bottom.labels.empty() ? std::string() : zoomed.bottom.labels.front().text.toStdString());
+    EXPECT_TRUE(zoomed.bottom.ticks.empty());
+
+    // Panned one plot width on, to take in the third point: its time is the
+    // only label.
+    f.chart.panPixels(-(zoomed.bottom.map.endPx - zoomed.bottom.map.startPx));
+    const ChartLayout panned = f.layout();
+    ASSERT_LE(panned.bottom.map.minimum, 10);
+    ASSERT_GE(panned.bottom.map.maximum, 10);
+    ASSERT_EQ(panned.bottom.labels.size(), 1u);
+    EXPECT_EQ(panned.bottom.labels.front().text, QString::fromStdString(timeText(2)));
+}
+
 TEST(ChartLayout, MarksShowTheValueFormatAboveTheirPoints)
 {
     SorvantChart f;

@@ -6,7 +6,17 @@
 #include "shell/sorvantapplication.h"
 
 #include <QAction>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QLocale>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <optional>
+#include <thread>
 
 namespace {
 
@@ -73,6 +83,92 @@ TEST_F(ExportFromWindowTest, ExportsTheSpreadsheetWhicheverViewIsShown)
     form->ExportButton->trigger();
     EXPECT_EQ(read(QStringLiteral("loaded.csv")).split('\n').mid(1),
               QList<QByteArray>({"1,62,90,66,21.5,15,350,14:00,0\r", "2,62,90,66,21.5,15,350,14:25,4\r", ""}));
+}
+
+// Reads a named pipe that an export writes to. Once the first bytes arrive
+// the writer is inside the export, and it stays blocked on the full pipe
+// until everything is read: the pointer shown at that moment is the one the
+// export shows while it writes.
+class PipeReader
+{
+public:
+    explicit PipeReader(const QString &path)
+    {
+        const QByteArray name = QFile::encodeName(path);
+        if (mkfifo(name.constData(), 0600) != 0)
+            return;
+        // Opened without blocking, so the writer's open finds a reader.
+        m_fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK);
+        if (m_fd >= 0)
+            m_thread = std::thread([this] { run(); });
+    }
+    ~PipeReader() { finish(); }
+    bool ok() const { return m_fd >= 0; }
+    // Waits for the writer to close; the pointer seen, empty when none was set.
+    void finish()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+    bool dataSeen = false;
+    std::optional<Qt::CursorShape> shapeWhileWriting;
+    qint64 bytes = 0;
+
+private:
+    bool waitReadable()
+    {
+        pollfd p{m_fd, POLLIN, 0};
+        return ::poll(&p, 1, 30000) > 0;
+    }
+    void run()
+    {
+        char buf[65536];
+        while (waitReadable()) {
+            const ssize_t n = ::read(m_fd, buf, sizeof buf);
+            if (n > 0 && !dataSeen) {
+                dataSeen = true;
+                if (const QCursor *c = QGuiApplication::overrideCursor())
+                    shapeWhileWriting = c->shape();
+            }
+            if (n > 0)
+                bytes += n;
+            else if (n == 0 && dataSeen)
+                return; // the writer closed the pipe
+        }
+    }
+    int m_fd = -1;
+    std::thread m_thread;
+};
+
+TEST_F(ExportFromWindowTest, BusyPointerWhileWritingRestoredAfterwards)
+{
+    auto form = makeForm();
+    // The start-up table, 5,000 rows, is far more than a pipe holds.
+    for (const auto &[type, name] : {std::pair{1, "busy.csv"}, std::pair{2, "busy.xls"}}) {
+        SCOPED_TRACE(name);
+        PipeReader pipe(temp.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(pipe.ok());
+        answerSave(QStringLiteral("busy"), type); // no extension: no backup of the pipe
+        form->ExportButton->trigger();
+        pipe.finish();
+        ASSERT_TRUE(pipe.dataSeen);
+        EXPECT_GT(pipe.bytes, 100000);
+        ASSERT_TRUE(pipe.shapeWhileWriting.has_value()) << "no busy pointer while writing";
+        EXPECT_EQ(*pipe.shapeWhileWriting, Qt::WaitCursor);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "pointer restored";
+        EXPECT_TRUE(dialogs.messages.empty());
+    }
+
+    // A failed export gives the pointer back too.
+    ASSERT_TRUE(QDir(temp.path()).mkdir(QStringLiteral("held.xls")));
+    answerSave(QStringLiteral("held.xls"), 2);
+    dialogs.messageAnswers.push_back(MessageAnswer::Ok);
+    form->ExportButton->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(ExportFromWindowTest, WriterErrorIsShownInTheErrorBox)

@@ -2,11 +2,15 @@
 
 #include "views/spreadsheetview.h"
 
+#include "controls/grid/datagridpainting.h"
 #include "logdata/loadlog.h"
+#include "platform/fonts.h"
 #include "output/csvwriter.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -160,8 +164,82 @@ TEST(SpreadsheetView, PopupHasItsTitleAndNineColumnItems)
     QWidget *cells = w.grid()->viewport();
     QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(50, 50), cells->mapToGlobal(QPoint(50, 50)));
     QCoreApplication::sendEvent(cells, &e);
-    EXPECT_TRUE(menu->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }));
     menu->hide();
+}
+
+// Records where a rolling effect window stands at each step.
+struct GeometryLog : QObject {
+    std::vector<QRect> frames;
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() == QEvent::Move || e->type() == QEvent::Resize)
+            frames.push_back(static_cast<QWidget *>(o)->geometry());
+        return false;
+    }
+};
+
+TEST(SpreadsheetView, PopupRollsOpenLeftToRightTopToBottom)
+{
+    Window w;
+    w.panel.move(0, 0);
+    w.panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.panel));
+    const bool animateBefore = QApplication::isEffectEnabled(Qt::UI_AnimateMenu);
+    QMenu *menu = w.view->popupMenu();
+    QWidget *cells = w.grid()->viewport();
+    const QPoint at = cells->mapToGlobal(QPoint(30, 30));
+    QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(30, 30), at);
+    QCoreApplication::sendEvent(cells, &e);
+
+    QWidget *roll = nullptr;
+    for (QWidget *t : QApplication::topLevelWidgets())
+        if (t->isVisible() && QLatin1String(t->metaObject()->className()) == QLatin1String("QRollEffect"))
+            roll = t;
+    ASSERT_NE(roll, nullptr) << "the menu opened without rolling";
+    // It starts as a point at the menu's top-left corner: it grows in both
+    // directions, not fading in.
+    const QRect target = menu->geometry();
+    EXPECT_EQ(target.topLeft(), at) << "the menu opens right of and below the pointer";
+    EXPECT_EQ(roll->geometry().topLeft(), target.topLeft());
+    EXPECT_EQ(roll->size(), QSize(0, 0));
+    GeometryLog log;
+    roll->installEventFilter(&log);
+    ASSERT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }));
+    // Left to right and top to bottom: the corner stays where it is while
+    // the width and height grow.
+    // (The offscreen platform may report a window a frame margin away from
+    // where it was placed, so the corner is compared with the first step.)
+    ASSERT_FALSE(log.frames.empty());
+    const QPoint corner = log.frames.front().topLeft();
+    EXPECT_LE((corner - target.topLeft()).manhattanLength(), 4);
+    QSize previous(0, 0);
+    for (const QRect &r : log.frames) {
+        EXPECT_EQ(r.topLeft(), corner);
+        EXPECT_GE(r.width(), previous.width());
+        EXPECT_GE(r.height(), previous.height());
+        previous = r.size();
+    }
+    EXPECT_EQ(previous, target.size());
+    EXPECT_EQ(QApplication::isEffectEnabled(Qt::UI_AnimateMenu), animateBefore) << "other menus keep their effects";
+    menu->hide();
+}
+
+TEST(SpreadsheetView, EveryHeaderReadsWholeAtTheDesignedWidths)
+{
+    registerCompatibleFonts(); // the faces the program draws with
+    Window w;
+    const QFont font = w.grid()->fixedFont();
+    for (int c = 0; c < kColumnCount; ++c) {
+        const QString header = columnHeader(c);
+        const QRect area = datagridpaint::textArea(QRect(0, 0, w.store().columnWidth(c), 30));
+        const QFont fitted = datagridpaint::fittingFont(font, area, header);
+        const QRect needed = QFontMetrics(fitted).boundingRect(area, Qt::TextWordWrap, header);
+        EXPECT_LE(needed.height(), area.height()) << header.toStdString() << " is cut at the top and bottom";
+        EXPECT_LE(needed.width(), area.width()) << header.toStdString();
+        EXPECT_EQ(fitted.bold(), font.bold());
+        EXPECT_EQ(fitted.pixelSize(), font.pixelSize()) << "narrowed, not made smaller";
+    }
 }
 
 TEST(SpreadsheetView, ColumnItemRules)

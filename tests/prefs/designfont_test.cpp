@@ -2,12 +2,32 @@
 
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
 namespace sorvant {
 namespace {
+
+// The darkness of `text` drawn black on white: the sum over all pixels.
+long long ink(const QFont &font, const QString &text)
+{
+    QImage image(400, 60, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(5, 40, text);
+    painter.end();
+    long long sum = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            sum += 255 - qGray(image.pixel(x, y));
+    return sum;
+}
 
 TEST(DesignFont, UnknownAndScalableFamiliesAreKept)
 {
@@ -24,12 +44,15 @@ TEST(DesignFont, UnknownAndScalableFamiliesAreKept)
     EXPECT_TRUE(arial.bold());
 }
 
-TEST(DesignFont, BitmapSansSerifKeepsRegularTextAndHandsBoldToTahoma)
+TEST(DesignFont, BitmapSansSerifKeepsRegularTextAndHandsBoldToAHeavierFace)
 {
     const QString face = QStringLiteral("/usr/share/wine/fonts/ms_sans_serif.ttf");
     if (!QFile::exists(face))
         GTEST_SKIP() << "fonts-wine is not installed";
     ASSERT_GE(QFontDatabase::addApplicationFont(face), 0);
+    // As the program registers them: Tahoma is there to be chosen.
+    for (const char *name : {"tahoma.ttf", "tahomabd.ttf"})
+        QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/") + QLatin1String(name));
     ASSERT_FALSE(QFontDatabase::isScalable(QStringLiteral("MS Sans Serif")));
 
     const struct {
@@ -38,8 +61,8 @@ TEST(DesignFont, BitmapSansSerifKeepsRegularTextAndHandsBoldToTahoma)
         const char *family;
     } cases[] = {
         {11, false, "MS Sans Serif"}, // the dialogs' 8-point text
-        {11, true, "Tahoma"},         // the preferences dialog's bold labels
-        {16, true, "Tahoma"},         // the About box's product name
+        {11, true, "Liberation Sans"}, // the preferences dialog's bold labels
+        {16, true, "Liberation Sans"}, // the About box's product name
         {24, false, "Tahoma"},        // larger than any strike
     };
     for (const auto &c : cases) {
@@ -47,6 +70,18 @@ TEST(DesignFont, BitmapSansSerifKeepsRegularTextAndHandsBoldToTahoma)
         EXPECT_EQ(font.family(), QString::fromLatin1(c.family)) << c.pixelSize << c.bold;
         EXPECT_EQ(font.pixelSize(), c.pixelSize);
         EXPECT_EQ(font.bold(), c.bold);
+    }
+
+    // What is drawn: the bold labels carry clearly more ink than the same
+    // text in regular, and stay about as wide as the design's text.
+    const QString text = QStringLiteral("Select the sampling");
+    for (int pixelSize : {11, 16}) {
+        const QFont regular = designFont(QStringLiteral("MS Sans Serif"), pixelSize, false);
+        const QFont bold = designFont(QStringLiteral("MS Sans Serif"), pixelSize, true);
+        const double ratio = static_cast<double>(ink(bold, text)) / static_cast<double>(ink(regular, text));
+        EXPECT_GT(ratio, 1.25) << pixelSize << " px: bold draws no heavier than regular";
+        const double widthRatio = QFontMetricsF(bold).horizontalAdvance(text) / QFontMetricsF(regular).horizontalAdvance(text);
+        EXPECT_LT(widthRatio, 1.25) << pixelSize;
     }
 }
 

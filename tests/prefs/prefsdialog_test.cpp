@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -321,6 +322,25 @@ TEST(PreferencesShow, NonModalOnTopAndOneWindow)
     for (QWidget *w : QApplication::topLevelWidgets())
         shown += (qobject_cast<TForm3 *>(w) && w->isVisible()) ? 1 : 0;
     EXPECT_EQ(shown, 1);
+}
+
+TEST(PreferencesShow, OnlyOkClosesIt)
+{
+    FakeHost host;
+    TForm3 form(host);
+    form.showPreferences();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    // A close box or Alt+F4 reaches the window as a close request.
+    EXPECT_FALSE(form.close());
+    ASSERT_NE(form.windowHandle(), nullptr);
+    EXPECT_FALSE(form.windowHandle()->close());
+    QApplication::processEvents();
+    EXPECT_TRUE(form.isVisible());
+    click(form.okButton());
+    EXPECT_FALSE(form.isVisible());
+    // Shown again by the next Preferences command, unchanged.
+    form.showPreferences();
+    EXPECT_TRUE(form.isVisible());
 }
 
 TEST(PreferencesPlacement, DesignedPositionWhereItFitsElseInsideTheScreen)

@@ -6,9 +6,11 @@
 #include "views/spreadsheetview.h"
 
 #include <QAction>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -136,6 +138,9 @@ TEST_F(ShellTest, WindowAsDesigned)
         EXPECT_GT(widget->x(), previousX) << b.name << " stands left of its predecessor";
         previousX = widget->x();
     }
+    // Captions show in the toolbar's overflow menu and to screen readers.
+    EXPECT_EQ(form->ExportButton->text(), QStringLiteral("Export Button"));
+    EXPECT_EQ(form->ChangeViewButton->text(), QStringLiteral("Change View Button"));
 
     // Menus: captions, order and the one shortcut.
     const QList<QAction *> file = form->File1->actions();
@@ -186,6 +191,20 @@ TEST_F(ShellTest, CommandLineSetsTheOpenFolderLoadsNothingAndIsSaved)
 
     form->close();
     EXPECT_EQ(readBack().lastFolder, QStringLiteral("/srv/my logs/"));
+}
+
+TEST_F(ShellTest, RelativeCommandLinePathIsStoredAbsolute)
+{
+    const QString started = QDir::currentPath();
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString homePath = QDir(home.path()).canonicalPath();
+    ASSERT_TRUE(QDir::setCurrent(homePath));
+    auto form = makeForm({QStringLiteral("logs/dryer3.dat")});
+    QDir::setCurrent(started);
+    EXPECT_EQ(form->LastFolder, homePath + QStringLiteral("/logs/"));
+    form->close();
+    EXPECT_EQ(readBack().lastFolder, homePath + QStringLiteral("/logs/"));
 }
 
 TEST_F(ShellTest, EmptyFirstArgumentIsNoCommandLine)

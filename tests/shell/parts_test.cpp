@@ -52,6 +52,24 @@ TEST(PathParts, FolderAndFileName)
     EXPECT_EQ(captionPrefix() + QStringLiteral("dryer3.dat"), QStringLiteral("Sorvant v1.2 - dryer3.dat"));
 }
 
+TEST(PathParts, CommandLineFolderIsAbsolute)
+{
+    const struct {
+        const char *path, *current, *folder;
+    } cases[] = {
+        {"logs/dryer3.dat", "/home/ann", "/home/ann/logs/"},
+        {"dryer3.dat", "/home/ann", "/home/ann/"},
+        {"./logs/../usb/dryer3.dat", "/home/ann/", "/home/ann/usb/"},
+        {"../dryer3.dat", "/home/ann", "/home/"},
+        {"x.dat", "/", "/"},
+        {"logs/", "/home/ann", "/home/ann/logs/"},
+        {"/srv/my logs/dryer 3.dat", "/home/ann", "/srv/my logs/"}, // absolute: as given
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(commandLineFolder(QString::fromUtf8(c.path), QString::fromUtf8(c.current)), QString::fromUtf8(c.folder))
+            << c.path << " in " << c.current;
+}
+
 TEST(ProgressBarSink, FollowsTheLoadWithFewUpdates)
 {
     QProgressBar bar;

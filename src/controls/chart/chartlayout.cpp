@@ -312,13 +312,14 @@ ChartLayout layoutChart(const ChartModel &chart, const QSizeF &size)
         for (int i = 0; i < chart.seriesCount() && labelSeries < 0; ++i)
             if (chart.series(i).visible && !chart.series(i).isEmpty())
                 labelSeries = i;
+        // Numbers stand in only for points that carry no labels at all; a
+        // zoom between two labelled points shows no labels rather than X
+        // values, which would read as times.
         bool pointLabels = false;
         std::size_t i0 = 0, i1 = 0;
         if (labelSeries >= 0) {
             visibleRange(labelSeries, i0, i1);
-            const TLineSeries &s = chart.series(labelSeries);
-            for (std::size_t i = i0; i < i1 && !pointLabels; ++i)
-                pointLabels = !s.labelUtf8(i).empty();
+            pointLabels = chart.series(labelSeries).hasLabels();
         }
         double lastRight = -kHuge;
         const auto addLabel = [&](double x, const QString &t) {

@@ -46,6 +46,8 @@ public:
     double x(std::size_t i) const { return m_x[i]; }
     double y(std::size_t i) const { return m_y[i]; }
     std::string_view labelUtf8(std::size_t i) const;
+    // Whether any point carries a non-empty label.
+    bool hasLabels() const { return !m_labels.empty(); }
     QString label(std::size_t i) const;
     std::uint32_t pointColour(std::size_t i) const { return m_pointColours.empty() ? kNoColour : m_pointColours[i]; }
     const std::vector<double> &xValues() const { return m_x; }

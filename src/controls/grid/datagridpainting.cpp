@@ -1,5 +1,6 @@
 #include "datagridpainting.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 
 #include <algorithm>
@@ -40,6 +41,27 @@ void fillFixedCell(QPainter &painter, const QRect &rect, const DataGridLook &loo
     }
 }
 
+QRect textArea(const QRect &cell)
+{
+    return cell.adjusted(kTextMargin, 0, -1 - kTextMargin, -1);
+}
+
+QFont fittingFont(const QFont &font, const QRect &area, const QString &text)
+{
+    // A text wrapped at blanks that needs more lines than the row holds is
+    // narrowed, step by step, until it wraps into the lines there are: a
+    // header reads whole rather than losing its first and last line.
+    constexpr int kNarrowest = 75; // per cent of the normal width
+    QFont fitted = font;
+    for (int stretch = 100; stretch >= kNarrowest; stretch -= 5) {
+        fitted.setStretch(stretch);
+        const QRect needed = QFontMetrics(fitted).boundingRect(area, Qt::TextWordWrap, text);
+        if (needed.height() <= area.height() && needed.width() <= area.width())
+            return fitted;
+    }
+    return font;
+}
+
 void drawCellText(QPainter &painter, const QRect &rect, const QString &text, Qt::Alignment alignment)
 {
     if (text.isEmpty())
@@ -47,8 +69,11 @@ void drawCellText(QPainter &painter, const QRect &rect, const QString &text, Qt:
     // The area inside the grid lines; line breaks give several lines, and a
     // text too wide for its column wraps at blanks where the row has room
     // (the 30-pixel header row holds two lines), rather than losing both ends.
-    const QRect inner = rect.adjusted(kTextMargin, 0, -1 - kTextMargin, -1);
+    const QRect inner = textArea(rect);
+    const QFont font = painter.font();
+    painter.setFont(fittingFont(font, inner, text));
     painter.drawText(inner, static_cast<int>(alignment) | Qt::TextWordWrap, text);
+    painter.setFont(font);
 }
 
 void drawGridLines(QPainter &painter, const QRect &rect, const QColor &colour)

@@ -23,6 +23,10 @@ namespace datagridpaint {
 // The colour of band `band` of `bands`: the first is `top`, the last `bottom`.
 QColor bandColour(const DataGridLook &look, int band);
 void fillFixedCell(QPainter &painter, const QRect &rect, const DataGridLook &look);
+// The area of a cell that its text is drawn in, inside the grid lines.
+QRect textArea(const QRect &cell);
+// `font`, narrowed where needed so that `text`, wrapped at blanks, fits `area`.
+QFont fittingFont(const QFont &font, const QRect &area, const QString &text);
 void drawCellText(QPainter &painter, const QRect &rect, const QString &text, Qt::Alignment alignment);
 void drawGridLines(QPainter &painter, const QRect &rect, const QColor &colour);
 
