@@ -260,12 +260,16 @@ TEST_F(SettingsStoreTest, ReadOnlyFolderFailsToSetData)
 {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root may write to a read-only folder";
+    // A writable file in a read-only folder would be written in place; this
+    // one is read-only too.
     writeAllBytes(path(), kDefaults);
+    ASSERT_TRUE(QFile::setPermissions(path(), QFileDevice::ReadOwner));
     ASSERT_TRUE(QFile::setPermissions(folder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     StoredSettings s;
     s.lastFolder = QStringLiteral("/logs/");
     const QString error = write(s);
     QFile::setPermissions(folder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(error, QStringLiteral("Failed to set data for 'FilePath'"));
     EXPECT_EQ(readAllBytes(path()), kDefaults);
 
