@@ -8,6 +8,9 @@
 #include "views/chartview.h"
 #include "views/spreadsheetconfig.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
 
@@ -15,10 +18,17 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
+
+#include <sys/stat.h>
 
 namespace sorvant {
 
 namespace {
+
+// An image beyond these would take seconds and gigabytes to draw and save.
+constexpr int kMaxImageSide = 16384;
+constexpr qint64 kMaxImageBytes = 256LL * 1024 * 1024; // 32-bit pixels
 
 QString usageText()
 {
@@ -40,7 +50,8 @@ QString usageText()
         "  --xls FILE   write the table as an Excel 97-2003 workbook\n"
         "  --chart-png FILE  draw one page of the chart as a PNG image:\n"
         "    --page P          the page, from 1 (default 1)\n"
-        "    --size WxH        the image in pixels (default 1200x800)\n"
+        "    --size WxH        the image in pixels (default 1200x800; at most 16384\n"
+        "                      a side and 256 MB of 4-byte pixels)\n"
         "    --3d              the 3D view\n"
         "    --markers         the value markers\n"
         "    --hide-series LIST  series 1-6 to leave out, separated by commas\n"
@@ -149,9 +160,17 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
                 return badArguments(message, QStringLiteral("--page takes a page number from 1"));
         } else if (a == QLatin1String("--size")) {
             const QStringList wh = value(v) ? v.split(QLatin1Char('x')) : QStringList();
-            if (wh.size() != 2 || !parseWhole(wh[0], 1, 20000, o.chartWidth)
-                || !parseWhole(wh[1], 1, 20000, o.chartHeight))
-                return badArguments(message, QStringLiteral("--size takes WIDTHxHEIGHT in pixels, each 1 to 20000"));
+            if (wh.size() != 2 || !parseWhole(wh[0], 1, INT32_MAX, o.chartWidth)
+                || !parseWhole(wh[1], 1, INT32_MAX, o.chartHeight))
+                return badArguments(message, QStringLiteral("--size takes WIDTHxHEIGHT in pixels"));
+            if (o.chartWidth > kMaxImageSide || o.chartHeight > kMaxImageSide
+                || qint64(o.chartWidth) * o.chartHeight * 4 > kMaxImageBytes)
+                return badArguments(message, QStringLiteral("--size %1x%2 is too large: at most %3 pixels a side and "
+                                                            "%4 MB of pixels (4 bytes each), for example 8192x8192")
+                                                 .arg(o.chartWidth)
+                                                 .arg(o.chartHeight)
+                                                 .arg(kMaxImageSide)
+                                                 .arg(kMaxImageBytes / (1024 * 1024)));
         } else if (a == QLatin1String("--3d")) {
             o.chart3D = true;
         } else if (a == QLatin1String("--markers")) {
@@ -180,8 +199,88 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
     return 0;
 }
 
+std::vector<std::pair<QString, QString>> ExportOptions::outputs() const
+{
+    std::vector<std::pair<QString, QString>> list;
+    for (const auto &[option, file] : {std::pair{QStringLiteral("--csv"), csv}, std::pair{QStringLiteral("--xls"), xls},
+                                       std::pair{QStringLiteral("--chart-png"), chartPng}}) {
+        if (!file.isEmpty())
+            list.emplace_back(option, file);
+    }
+    return list;
+}
+
+namespace {
+
+// Which file a name reaches. An existing file is its device and inode, so
+// every link to it is the same file; a file still to be created is the
+// real path of its folder and its name, where writing it would create it.
+struct FileIdentity {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    QString createdAt;
+    bool operator==(const FileIdentity &o) const
+    {
+        return exists == o.exists && (exists ? device == o.device && inode == o.inode : createdAt == o.createdAt);
+    }
+};
+
+FileIdentity identify(const QString &name)
+{
+    FileIdentity id;
+    struct stat st {};
+    if (::stat(QFile::encodeName(name).constData(), &st) == 0) {
+        id.exists = true;
+        id.device = st.st_dev;
+        id.inode = st.st_ino;
+        return id;
+    }
+    // A dangling link is written through: the file appears at its target.
+    QString path = QFileInfo(name).absoluteFilePath();
+    for (int hops = 0; hops < 40 && QFileInfo(path).isSymLink(); ++hops)
+        path = QFileInfo(path).symLinkTarget();
+    const QFileInfo info(path);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    id.createdAt = folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : folder + QLatin1Char('/') + info.fileName();
+    return id;
+}
+
+} // namespace
+
+int checkOutputTargets(const ExportOptions &o, QString &message)
+{
+    const FileIdentity log = identify(o.log);
+    const auto outputs = o.outputs();
+    std::vector<FileIdentity> ids;
+    for (const auto &[option, file] : outputs) {
+        const FileIdentity id = identify(file);
+        if (id == log) {
+            message = QStringLiteral("sorvant-export: %1 %2 is the log %3 itself; nothing was written, choose "
+                                     "another file")
+                          .arg(option, file, o.log);
+            return 2;
+        }
+        for (std::size_t k = 0; k < ids.size(); ++k) {
+            if (ids[k] == id) {
+                message = QStringLiteral("sorvant-export: %1 %2 and %3 %4 are the same file; nothing was written, "
+                                         "give each output its own file")
+                              .arg(outputs[k].first, outputs[k].second, option, file);
+                return 2;
+            }
+        }
+        ids.push_back(id);
+    }
+    return 0;
+}
+
 int runExport(const ExportOptions &o, std::FILE *errors)
 {
+    QString refused;
+    if (checkOutputTargets(o, refused) != 0) {
+        printTo(errors, refused);
+        return 2;
+    }
     DataGridStore grid(kColumnCount);
     configureSpreadsheetStore(grid);
     for (int c : o.hiddenColumns)

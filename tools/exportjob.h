@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace sorvant {
@@ -24,7 +25,9 @@ struct ExportOptions {
     bool chartMarkers = false;
     std::vector<int> hiddenSeries; // 1 to 6: Series1 to Series6
 
-    bool hasOutput() const { return !csv.isEmpty() || !xls.isEmpty() || !chartPng.isEmpty(); }
+    bool hasOutput() const { return !outputs().empty(); }
+    // Every file asked for, with the option that names it.
+    std::vector<std::pair<QString, QString>> outputs() const;
     // Only the chart outputs need the six series; a CSV alone builds none.
     bool needsSeries() const { return !chartPng.isEmpty(); }
 };
@@ -34,9 +37,16 @@ struct ExportOptions {
 // in `message`.
 int parseExportArguments(const QStringList &args, ExportOptions &options, QString &message);
 
+// Refuses, with what to print in `message`, an output that is the log itself
+// and two outputs that are one file, however their names are spelled
+// (symbolic links, hard links, "." and ".." all count): the log may be the
+// only copy, and of two outputs only the last would survive. 0 or 2.
+int checkOutputTargets(const ExportOptions &options, QString &message);
+
 // Loads the log into a grid configured as Sorvant's spreadsheet and writes
-// every requested output. Errors go to `errors`. Returns the exit code: 0, or
-// 1 when the load or a write failed.
+// every requested output. Errors go to `errors`. Returns the exit code: 0;
+// 1 when the load or a write failed; 2, with nothing read or written, when
+// checkOutputTargets() refuses the outputs.
 int runExport(const ExportOptions &options, std::FILE *errors);
 
 int runExportTool(int argc, char **argv);

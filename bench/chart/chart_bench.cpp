@@ -24,7 +24,9 @@ namespace {
 constexpr int kRows = 144000;
 constexpr int kStep = 5;
 
-void fillLog(sorvant::ChartView &view, int rows)
+// `corrupt`: every page gets one record with Unload Rate 0xFFFF, far above
+// the fixed 0-100 right axis.
+void fillLog(sorvant::ChartView &view, int rows, bool corrupt = false)
 {
     sorvant::SeriesSink &sink = view.seriesSink();
     for (int s = 0; s < sorvant::kSeriesCount; ++s)
@@ -37,7 +39,7 @@ void fillLog(sorvant::ChartView &view, int rows)
         const double ys[6] = {20 + 3 * std::sin(t), 15 + std::sin(t * 0.7), 60 + 5 * std::sin(t * 0.3),
                               170 + 8 * std::sin(t * 0.2), 110 + 4 * std::sin(t * 0.5), 40 + 5 * std::sin(t)};
         for (int s = 0; s < sorvant::kSeriesCount; ++s)
-            sink.AddXY(s, static_cast<double>(r) * kStep, ys[s], label);
+            sink.AddXY(s, static_cast<double>(r) * kStep, corrupt && s == 5 && r % 12 == 5 ? 655350.0 : ys[s], label);
     }
     view.RecalcPosition();
 }
@@ -45,7 +47,7 @@ void fillLog(sorvant::ChartView &view, int rows)
 struct Fixture {
     QWidget host;
     sorvant::ChartView view{&host};
-    explicit Fixture(int rows)
+    explicit Fixture(int rows, bool corrupt = false)
     {
         host.resize(925, 657);
         auto *box = new QVBoxLayout(&host);
@@ -57,7 +59,7 @@ struct Fixture {
         view.scrollBar()->show();
         host.show();
         QApplication::processEvents();
-        fillLog(view, rows);
+        fillLog(view, rows, corrupt);
         view.scrollBar()->setValue(view.scrollBar()->maximum() / 2);
         QApplication::processEvents();
     }
@@ -66,6 +68,7 @@ struct Fixture {
 // Made in main(), after the application: a full log and one of 30 rows.
 Fixture *g_fixture = nullptr;
 Fixture *g_short = nullptr;
+Fixture *g_corrupt = nullptr;
 
 Fixture &fixture() { return *g_fixture; }
 
@@ -95,6 +98,9 @@ void BM_PagePaint2D(benchmark::State &state) { layoutAndPaint(state, false); }
 void BM_PagePaint3D(benchmark::State &state) { layoutAndPaint(state, true); }
 // The same page cost with 30 rows: painting does not grow with the log.
 void BM_PagePaint2D_30Rows(benchmark::State &state) { layoutAndPaint(state, false, *g_short); }
+// A value far off its axis on the page costs no more than any other.
+void BM_PagePaint2D_OffAxisValue(benchmark::State &state) { layoutAndPaint(state, false, *g_corrupt); }
+void BM_PagePaint3D_OffAxisValue(benchmark::State &state) { layoutAndPaint(state, true, *g_corrupt); }
 
 void BM_PageTurn(benchmark::State &state)
 {
@@ -115,6 +121,8 @@ void BM_PageTurn(benchmark::State &state)
 BENCHMARK(BM_PageLayoutOnly)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_PagePaint2D)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_PagePaint2D_30Rows)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_PagePaint2D_OffAxisValue)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_PagePaint3D_OffAxisValue)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_PagePaint3D)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_PageTurn)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
@@ -126,8 +134,10 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     const auto f = std::make_unique<Fixture>(kRows);
     const auto small = std::make_unique<Fixture>(30);
+    const auto corrupt = std::make_unique<Fixture>(kRows, true);
     g_fixture = f.get();
     g_short = small.get();
+    g_corrupt = corrupt.get();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

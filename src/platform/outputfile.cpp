@@ -40,30 +40,41 @@ bool OutputFile::open()
         }
         m_direct = !info.isFile();
     }
-    if (m_direct) {
-        // Opened without blocking: a pipe that nobody reads would otherwise
-        // hang the program in open() instead of being refused.
-        const int fd = ::open(QFile::encodeName(m_fileName).constData(), O_WRONLY | O_TRUNC | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) {
-            m_error = QString::fromLocal8Bit(std::strerror(errno));
-            return false;
-        }
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-        auto file = std::make_unique<QFile>(m_fileName);
-        if (!file->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-            ::close(fd);
-            m_error = file->errorString();
-            return false;
-        }
-        m_device = std::move(file);
-    } else {
+    if (!m_direct) {
         auto save = std::make_unique<QSaveFile>(m_fileName);
-        if (!save->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-            m_error = save->errorString();
-            return false;
+        if (save->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            m_device = std::move(save);
+            return true;
         }
-        m_device = std::move(save);
+        m_error = save->errorString();
+        // A writable file in a folder where no file can be made (read-only,
+        // immutable) cannot be replaced by rename; it is then written in
+        // place, truncated first, as a plain open for writing would. A
+        // failure after that is still reported.
+        if (!info.exists())
+            return false;
     }
+    return openDirect();
+}
+
+bool OutputFile::openDirect()
+{
+    // Opened without blocking: a pipe that nobody reads would otherwise
+    // hang the program in open() instead of being refused.
+    const int fd = ::open(QFile::encodeName(m_fileName).constData(), O_WRONLY | O_TRUNC | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        m_error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    auto file = std::make_unique<QFile>(m_fileName);
+    if (!file->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        m_error = file->errorString();
+        return false;
+    }
+    m_device = std::move(file);
+    m_direct = true;
     return true;
 }
 

@@ -11,7 +11,9 @@ namespace sorvant {
 // A file being written as a whole. A regular file is written to a temporary
 // file beside it and renamed over the target only by commit(), so a failure
 // never leaves a half-written file and an existing file stays as it was.
-// Targets that are not regular files (devices, pipes) are written directly.
+// An existing writable file in a folder that allows no new file is written
+// in place instead. Targets that are not regular files (devices, pipes) are
+// written directly.
 class OutputFile
 {
 public:
@@ -29,6 +31,8 @@ public:
     QString errorString() const;
 
 private:
+    bool openDirect();
+
     QString m_fileName;
     std::unique_ptr<QFileDevice> m_device;
     bool m_direct = false;

@@ -85,8 +85,10 @@ QString ProfileIni::resolvedPath(const QString &fileName)
     return QFileInfo(RegistryKey::defaultFilePath()).absolutePath() + QLatin1Char('/') + fileName;
 }
 
-QString ProfileIni::readString(const QString &section, const QString &key, const QString &defaultValue) const
+QString ProfileIni::readString(const QString &sectionName, const QString &keyName, const QString &defaultValue) const
 {
+    // Names are stored without their outer blanks and compared so.
+    const QString section = sectionName.trimmed(), key = keyName.trimmed();
     QString error;
     const auto lines = readLines(m_path, error);
     QString result = defaultValue;
@@ -112,8 +114,11 @@ QString ProfileIni::readString(const QString &section, const QString &key, const
     return result.left(MaxValueLength);
 }
 
-bool ProfileIni::writeString(const QString &section, const QString &key, const QString &value)
+bool ProfileIni::writeString(const QString &sectionName, const QString &key, const QString &value)
 {
+    // The reader trims the names it finds in the file, so they are written
+    // trimmed: " Font " is stored as "Font" and found again as " Font ".
+    const QString section = sectionName.trimmed();
     const QString trimmedKey = key.trimmed();
     if (trimmedKey.isEmpty() || trimmedKey.startsWith(QLatin1Char('[')) || key.contains(QLatin1Char('='))
         || hasLineBreak(key) || hasLineBreak(section) || hasLineBreak(value) || section.contains(QLatin1Char(']'))) {

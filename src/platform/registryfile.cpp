@@ -48,6 +48,36 @@ std::optional<quint32> parseHex32(const QByteArray &digits)
     return v;
 }
 
+// The bytes of a "hex:" list from `pos` on: two-digit (or one-digit) hex
+// numbers separated by commas, blanks allowed around each, a trailing comma
+// or nothing at all allowed. One pass without a list of parts, so a value of
+// tens of megabytes costs its size and no more.
+bool parseHexList(const QByteArray &t, qsizetype pos, QByteArray &out)
+{
+    const qsizetype n = t.size();
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t'; };
+    out.reserve((n - pos) / 3 + 1);
+    while (true) {
+        while (pos < n && isSpace(t[pos]))
+            ++pos;
+        if (pos >= n)
+            return true; // "hex:" alone, or after a trailing comma
+        int value = 0, digits = 0;
+        for (int d; pos < n && (d = hexDigit(t[pos])) >= 0; ++pos, ++digits)
+            value = (value << 4) | d;
+        if (digits == 0 || digits > 2)
+            return false;
+        while (pos < n && isSpace(t[pos]))
+            ++pos;
+        out += static_cast<char>(value);
+        if (pos >= n)
+            return true;
+        if (t[pos] != ',')
+            return false;
+        ++pos;
+    }
+}
+
 // Reads a quoted text starting after its opening quote; .reg files escape
 // only backslash and quote. Returns the position after the closing quote, or
 // -1 when the text is not closed.
@@ -238,12 +268,19 @@ void RegistryKey::parse()
         QByteArray rest = t.mid(pos + 1).trimmed();
         const QByteArray lower = rest.left(9).toLower();
         if (lower.startsWith("hex")) {
-            // A long hex list goes on in the next lines after a trailing "\".
+            // A long hex list goes on in the next lines after a trailing "\",
+            // but never into a line that starts a value or a key: a list
+            // left unfinished must not swallow the value written after it.
             while (rest.endsWith('\\') && i + e.lineCount < count) {
+                const QByteArray next = content(m_lines[static_cast<std::size_t>(i + e.lineCount)]).trimmed();
+                if (next.startsWith('"') || next.startsWith('@') || next.startsWith('['))
+                    break;
                 rest.chop(1);
-                rest += content(m_lines[static_cast<std::size_t>(i + e.lineCount)]).trimmed();
+                rest += next;
                 ++e.lineCount;
             }
+            if (rest.endsWith('\\'))
+                rest.chop(1); // unfinished: the bytes listed so far
             const qsizetype colon = rest.indexOf(':');
             std::optional<quint32> type;
             if (colon == 3)
@@ -251,19 +288,7 @@ void RegistryKey::parse()
             else if (colon > 5 && rest[3] == '(' && rest[colon - 1] == ')')
                 type = parseHex32(rest.mid(4, colon - 5));
             QByteArray data;
-            bool ok = type.has_value() && colon > 0;
-            if (ok) {
-                const QList<QByteArray> parts = rest.mid(colon + 1).split(',');
-                for (qsizetype k = 0; k < parts.size() && ok; ++k) {
-                    const QByteArray p = parts[k].trimmed();
-                    if (p.isEmpty() && (k == parts.size() - 1))
-                        continue; // "hex:" alone, or a trailing comma
-                    const auto b = p.size() <= 2 ? parseHex32(p) : std::nullopt;
-                    ok = b.has_value();
-                    if (ok)
-                        data += static_cast<char>(*b);
-                }
-            }
+            const bool ok = type.has_value() && colon > 0 && parseHexList(rest, colon + 1, data);
             if (ok) {
                 e.kind = Entry::Value;
                 e.value.type = *type;
@@ -558,8 +583,16 @@ bool RegistryKey::save(const std::vector<QByteArray> &lines)
 {
     OutputFile out(m_path);
     bool ok = out.open();
-    for (std::size_t k = 0; ok && k < lines.size(); ++k)
-        ok = out.write(lines[k].constData(), static_cast<std::size_t>(lines[k].size()));
+    // The file is written unbuffered: gather lines into large writes.
+    QByteArray chunk;
+    constexpr qsizetype kChunk = 1 << 16;
+    for (std::size_t k = 0; ok && k < lines.size(); ++k) {
+        chunk += lines[k];
+        if (chunk.size() >= kChunk || k + 1 == lines.size()) {
+            ok = out.write(chunk.constData(), static_cast<std::size_t>(chunk.size()));
+            chunk.resize(0);
+        }
+    }
     ok = ok && out.commit();
     if (!ok)
         m_error = out.errorString();

@@ -1,6 +1,7 @@
 #include "singleinstance.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -9,6 +10,7 @@
 
 #include <memory>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace sorvant {
@@ -20,6 +22,40 @@ constexpr int kConnectWaitMs = 2000;
 constexpr int kIdleClientMs = 5000;
 constexpr qsizetype kMaxRequest = 64;
 const QByteArray kActivate = QByteArrayLiteral("activate\n");
+
+// A folder where only this user can make, remove or replace files: a real
+// folder (not a link), ours, writable by nobody else.
+bool isPrivateFolder(const QString &path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid()
+           && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+// Made with mode 0700 when missing; empty when it is not private, which
+// includes a folder of that name that someone else made first.
+QString privateFolder(const QString &path)
+{
+    ::mkdir(QFile::encodeName(path).constData(), 0700);
+    return isPrivateFolder(path) ? path : QString();
+}
+
+// A socket or lock file that someone else owns is never trusted: another
+// user could otherwise answer for Sorvant or hold its start-up forever.
+bool ownedByOthers(const QString &path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && st.st_uid != ::geteuid();
+}
+
+// Removes a foreign file from our own folder; false when it stays.
+bool removeForeign(const QString &path)
+{
+    if (!ownedByOthers(path))
+        return true;
+    ::unlink(QFile::encodeName(path).constData());
+    return !ownedByOthers(path);
+}
 
 } // namespace
 
@@ -36,26 +72,43 @@ SingleInstance::~SingleInstance()
     // Closing removes the socket file; under the lock, so a start that
     // found this instance gone cannot have its fresh socket removed by us.
     QLockFile lock(lockFilePath());
-    lock.tryLock(kLockWaitMs);
+    if (removeForeign(lockFilePath()))
+        lock.tryLock(kLockWaitMs);
     m_server->close();
 }
 
 QString SingleInstance::defaultServerName()
 {
+    const QString uid = QString::number(::geteuid());
     QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = QDir::tempPath();
-    return folder + QStringLiteral("/Sorvant-") + QString::number(::getuid());
+    if (folder.isEmpty() || !QDir::isAbsolutePath(folder) || !isPrivateFolder(folder)) {
+        // No runtime folder of our own: a private one in the temporary
+        // folder, or, when someone else took that name, in our cache folder.
+        folder = privateFolder(QDir::tempPath() + QStringLiteral("/sorvant-") + uid);
+        if (folder.isEmpty()) {
+            QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+            if (cache.isEmpty() || !QDir::isAbsolutePath(cache))
+                cache = QDir::homePath() + QStringLiteral("/.cache");
+            QDir().mkpath(cache);
+            folder = privateFolder(cache + QStringLiteral("/sorvant-runtime-") + uid);
+        }
+        if (folder.isEmpty())
+            return QString();
+    }
+    return folder + QStringLiteral("/Sorvant-") + uid;
+}
+
+QString SingleInstance::socketPath() const
+{
+    // QLocalServer puts a bare name in the temporary folder.
+    return QDir::isAbsolutePath(m_serverName) ? m_serverName
+                                              : QDir::cleanPath(QDir::tempPath()) + QLatin1Char('/') + m_serverName;
 }
 
 QString SingleInstance::lockFilePath() const
 {
-    // QLocalServer puts a bare name in the temporary folder; the lock goes
-    // beside the socket either way.
-    const QString socketPath = QDir::isAbsolutePath(m_serverName)
-                                   ? m_serverName
-                                   : QDir::cleanPath(QDir::tempPath()) + QLatin1Char('/') + m_serverName;
-    return socketPath + QStringLiteral(".lock");
+    // Beside the socket.
+    return socketPath() + QStringLiteral(".lock");
 }
 
 bool SingleInstance::isPrimary() const
@@ -67,12 +120,16 @@ bool SingleInstance::tryBecomePrimary()
 {
     if (m_server)
         return true;
+    if (m_serverName.isEmpty())
+        return true; // no private place for the socket: run unguarded
     // A lock left by a crashed start is stale at once (its process is gone).
     // Without the lock the check still runs: better two windows than none.
     QLockFile lock(lockFilePath());
-    lock.tryLock(kLockWaitMs);
+    if (removeForeign(lockFilePath()))
+        lock.tryLock(kLockWaitMs);
 
-    if (askRunningInstance())
+    // A socket someone else made is not a running Sorvant of ours.
+    if (!ownedByOthers(socketPath()) && askRunningInstance())
         return false;
 
     // Nobody answered: whatever socket file is there was left by a crash.

@@ -19,19 +19,24 @@ public:
     explicit SingleInstance(const QString &serverName = defaultServerName(), QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // "<runtime folder>/Sorvant-<uid>": one name per user, in the user's own
-    // runtime folder ($XDG_RUNTIME_DIR) so no other user can reach it.
+    // "<folder>/Sorvant-<uid>": one name per user, in a folder only the user
+    // can write: $XDG_RUNTIME_DIR when it is such a folder, else
+    // "sorvant-<uid>" in the temporary folder (made with mode 0700, and
+    // used only when it is ours and private), else one in the cache folder.
+    // Empty when there is no such folder.
     static QString defaultServerName();
 
     // True: no other instance runs, and this one now listens. False: another
     // instance runs and has been asked to come forward; the caller ends with
     // exit code 0 without looking at its command line or any setting. When
     // the socket cannot be set up at all the answer is true: running without
-    // the guard is better than not running.
+    // the guard is better than not running. A socket or lock file owned by
+    // another user is never trusted: it is removed, or passed by.
     bool tryBecomePrimary();
 
     bool isPrimary() const;
     QString serverName() const { return m_serverName; }
+    QString socketPath() const;
     // The lock file around the check, beside the socket.
     QString lockFilePath() const;
 

@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <QProgressBar>
 
+#include <algorithm>
+
 namespace sorvant {
 
 namespace {
@@ -70,7 +72,11 @@ void TSorvantMainForm::FormCreate(const QStringList &arguments)
     runGuarded([&] { SettingsStore(m_settingsPath).read(stored, !CommandLinePath.isEmpty()); });
     if (CommandLinePath.isEmpty())
         LastFolder = stored.lastFolder;
+    // A step that could not be read is the first-run default, not 0 ("All
+    // Data Loaded"); what was not read is not written back at close.
     SampleInterval = stored.sampleInterval;
+    m_lastFolderKnown = stored.lastFolderKnown;
+    m_recentKnown = stored.recentKnown;
     RecentFiles = stored.recentFiles;
     while (RecentFiles.size() < kRecentFileCount)
         RecentFiles.append(QString());
@@ -131,6 +137,8 @@ void TSorvantMainForm::OpenButtonClick()
     const QString path = QDir::fromNativeSeparators(answer.path);
 
     insertRecentFile(RecentFiles, path);
+    // The new path and the known ones it pushed down are known places now.
+    m_recentKnown = std::min(m_recentKnown + 1, kRecentFileCount);
     LastFolder = folderPart(path);
     if (!LastFolder.isEmpty())
         QDir::setCurrent(LastFolder);
@@ -183,6 +191,8 @@ void TSorvantMainForm::FormClose()
     stored.lastFolder = LastFolder;
     stored.sampleInterval = SampleInterval;
     stored.recentFiles = RecentFiles.mid(0, kRecentFileCount);
+    stored.lastFolderKnown = m_lastFolderKnown;
+    stored.recentKnown = m_recentKnown;
     // A failed write is shown; the window closes all the same.
     runGuarded([&] { SettingsStore(m_settingsPath).write(stored); });
 }

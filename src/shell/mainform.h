@@ -4,6 +4,7 @@
 #include "logdata/loadlog.h"
 #include "logdata/logstore.h"
 #include "progresssink.h"
+#include "recentfiles.h"
 #include "settingsstore.h"
 
 #include <QLocale>
@@ -156,6 +157,10 @@ private:
     std::unique_ptr<ProgressBarSink> m_progress;
     std::unique_ptr<ExportCommand> m_export; // keeps the save dialog's type and name for the run
     bool m_settingsWritten = false;
+    // How much of LastFolder and RecentFiles the settings read gave (or this
+    // run set): the close writes only these.
+    bool m_lastFolderKnown = true;
+    int m_recentKnown = kRecentFileCount;
 };
 
 } // namespace sorvant

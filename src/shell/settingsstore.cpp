@@ -3,6 +3,7 @@
 #include "platform/registryfile.h"
 #include "platform/usererror.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -19,7 +20,6 @@ const QString &optionsKey()
 QString recentName(int index) { return QStringLiteral("MRU%1").arg(index + 1); }
 
 constexpr int kRecentCount = 5;
-constexpr qint32 kDefaultSampleInterval = 25;
 
 } // namespace
 
@@ -31,6 +31,9 @@ SettingsStore::SettingsStore(const QString &filePath)
 void SettingsStore::read(StoredSettings &settings, bool commandLinePathGiven)
 {
     settings.recentFiles.clear();
+    settings.sampleInterval = kDefaultSampleInterval;
+    settings.lastFolderKnown = commandLinePathGiven;
+    settings.recentKnown = 0;
     // However the reading ends, the window gets a full recent list.
     struct PadRecent {
         QStringList &list;
@@ -57,11 +60,15 @@ void SettingsStore::read(StoredSettings &settings, bool commandLinePathGiven)
         if (!key.openKey(optionsKey(), false))
             return;
     }
-    if (!commandLinePathGiven)
+    if (!commandLinePathGiven) {
         settings.lastFolder = key.readString(QStringLiteral("FilePath"));
+        settings.lastFolderKnown = true;
+    }
     settings.sampleInterval = key.readInteger(QStringLiteral("SampleInterval"));
-    for (int i = 0; i < kRecentCount; ++i)
+    for (int i = 0; i < kRecentCount; ++i) {
         settings.recentFiles.append(key.readString(recentName(i)));
+        settings.recentKnown = i + 1;
+    }
 }
 
 void SettingsStore::write(const StoredSettings &settings)
@@ -70,12 +77,12 @@ void SettingsStore::write(const StoredSettings &settings)
     if (!key.openKey(optionsKey(), true))
         return;
     // One save for all seven in the usual case; see writeValues for a failure.
-    std::vector<std::pair<QString, RegistryValue>> values{
-        {QStringLiteral("FilePath"), RegistryValue::string(settings.lastFolder)},
-        {QStringLiteral("SampleInterval"), RegistryValue::dword(settings.sampleInterval)}};
-    for (int i = 0; i < kRecentCount; ++i)
-        values.emplace_back(recentName(i), RegistryValue::string(i < settings.recentFiles.size() ? settings.recentFiles[i]
-                                                                                                 : QString()));
+    std::vector<std::pair<QString, RegistryValue>> values;
+    if (settings.lastFolderKnown || !settings.lastFolder.isEmpty())
+        values.emplace_back(QStringLiteral("FilePath"), RegistryValue::string(settings.lastFolder));
+    values.emplace_back(QStringLiteral("SampleInterval"), RegistryValue::dword(settings.sampleInterval));
+    for (int i = 0; i < std::min(settings.recentKnown, kRecentCount); ++i)
+        values.emplace_back(recentName(i), RegistryValue::string(settings.recentFiles.value(i)));
     key.writeValues(values);
 }
 

@@ -94,6 +94,50 @@ TEST(ChartLayout, OnlyThePointsOfTheVisibleRangeAreLaidOut)
     }
 }
 
+TEST(ChartLayout, LinesToValuesFarOffTheAxisAreCutAtThePlot)
+{
+    // One corrupt record: Unload Rate 0xFFFF far above the fixed 0-100 axis,
+    // and a moisture far below it.
+    SorvantChart f;
+    load(f.chart, 30, 25, [](int r) {
+        RowValues v;
+        if (r == 5)
+            v.unload = 655350;
+        if (r == 7)
+            v.moistureIn = -1e9;
+        return v;
+    });
+    for (const bool view3D : {false, true}) {
+        SCOPED_TRACE(view3D ? "3D" : "2D");
+        f.chart.setView3D(view3D);
+        const ChartLayout l = f.layout();
+        const QRectF near = l.frontPlane.adjusted(-8, -8, 8, 8);
+        ASSERT_EQ(l.series.size(), 6u);
+        for (const ChartSeriesLayout &s : l.series) {
+            for (const auto *runs : {&s.front, &s.back})
+                for (const QPolygonF &run : *runs)
+                    for (const QPointF &p : run)
+                        EXPECT_TRUE(near.contains(p)) << s.series << ": " << p.x() << ", " << p.y();
+            if (view3D)
+                continue;
+            // The line still leaves through the top between rows 4 and 5 and
+            // comes back between rows 5 and 6; other series are one run.
+            if (s.series == Series6 || s.series == Series1) {
+                ASSERT_EQ(s.front.size(), 2u) << s.series;
+                const double row = s.series == Series6 ? 5 : 7;
+                const double leaves = s.front[0].back().x(), returns = s.front[1].front().x();
+                EXPECT_GT(leaves, l.bottom.map.toPixel((row - 1) * 25));
+                EXPECT_LT(leaves, l.bottom.map.toPixel(row * 25));
+                EXPECT_GT(returns, l.bottom.map.toPixel(row * 25));
+                EXPECT_LT(returns, l.bottom.map.toPixel((row + 1) * 25));
+                EXPECT_NEAR(s.front[0].back().y(), s.series == Series6 ? l.plot.top() : l.plot.bottom(), 5);
+            } else {
+                EXPECT_EQ(s.front.size(), 1u) << s.series;
+            }
+        }
+    }
+}
+
 TEST(ChartLayout, BottomLabelsAreThePointTimesAndSkipOverlaps)
 {
     SorvantChart wide;

@@ -79,6 +79,9 @@ TEST(ExportChartPng, BadChartOptionsAreRefused)
         {QStringLiteral("--size"), QStringLiteral("axb")},     {QStringLiteral("--page"), QStringLiteral("0")},
         {QStringLiteral("--hide-series"), QStringLiteral("7")}, {QStringLiteral("--hide-series"), QStringLiteral("")},
         {QStringLiteral("--chart-png")},
+        // Too large to draw in a sensible time and memory.
+        {QStringLiteral("--size"), QStringLiteral("20000x20000")}, {QStringLiteral("--size"), QStringLiteral("16385x10")},
+        {QStringLiteral("--size"), QStringLiteral("16384x4097")}, {QStringLiteral("--size"), QStringLiteral("99999999999x1")},
     };
     for (const QStringList &extra : bad) {
         QStringList args{s.log, QStringLiteral("--chart-png"), s.path("x.png")};
@@ -88,4 +91,12 @@ TEST(ExportChartPng, BadChartOptionsAreRefused)
         EXPECT_FALSE(r.errors.isEmpty());
         EXPECT_FALSE(QFile::exists(s.path("x.png")));
     }
+    // The largest sizes that fit are drawn.
+    const ToolRun wide = run(QStringLiteral("sorvant-export"), {s.log, QStringLiteral("--chart-png"), s.path("wide.png"),
+                                                                QStringLiteral("--size"), QStringLiteral("16384x40")});
+    EXPECT_EQ(wide.code, 0) << wide.errors.toStdString();
+    EXPECT_EQ(QImage(s.path("wide.png")).size(), QSize(16384, 40));
+    const ToolRun huge = run(QStringLiteral("sorvant-export"), {s.log, QStringLiteral("--chart-png"), s.path("x.png"),
+                                                                QStringLiteral("--size"), QStringLiteral("20000x20000")});
+    EXPECT_TRUE(huge.errors.contains(QStringLiteral("too large"))) << huge.errors.toStdString();
 }

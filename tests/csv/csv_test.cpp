@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "logbytes.h"
@@ -16,6 +17,7 @@
 #include <memory>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace sorvant;
 using HAlign = DataGridStore::HAlign;
@@ -220,6 +222,45 @@ TEST_F(CsvTest, CannotCreateFile)
         EXPECT_EQ(errorDisplayText(e.text()), QStringLiteral("Cannot Create file data.csv."));
     }
     QDir::setCurrent(before);
+}
+
+TEST_F(CsvTest, AnExistingFileInAFolderThatTakesNoNewFileIsWrittenInPlace)
+{
+    const QString folder = path("shared");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString target = folder + QStringLiteral("/data.csv");
+    ASSERT_TRUE(writeBytes(target, QByteArray(100000, 'o'))); // longer than the export
+    loadExample();
+    const QByteArray expected = save("fresh.csv");
+    // No new file can be made in the folder: for root an immutable folder,
+    // for anyone else a read-only one.
+    const bool root = ::geteuid() == 0;
+    QProcess chattr;
+    if (root) {
+        chattr.start(QStringLiteral("chattr"), {QStringLiteral("+i"), folder});
+        if (!chattr.waitForFinished(30000) || chattr.exitCode() != 0)
+            GTEST_SKIP() << "chattr +i is not available here, and root writes into read-only folders";
+    } else {
+        ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+    }
+    QString newFileError;
+    try {
+        SaveToCSV(grid, target);
+        SaveToCSV(grid, folder + QStringLiteral("/new.csv"));
+    } catch (const UserError &e) {
+        newFileError = e.text();
+    }
+    if (root) {
+        chattr.start(QStringLiteral("chattr"), {QStringLiteral("-i"), folder});
+        chattr.waitForFinished(30000);
+    } else {
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+    }
+    EXPECT_TRUE(readAll(target) == expected);
+    // A file that does not exist yet still cannot be made, and says so.
+    EXPECT_EQ(newFileError.toStdString(), (QStringLiteral("Cannot Create file ") + folder + QStringLiteral("/new.csv")).toStdString());
+    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{QStringLiteral("data.csv")});
 }
 
 TEST_F(CsvTest, WriteFailureIsReportedNeverSuccess)

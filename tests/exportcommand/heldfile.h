@@ -9,7 +9,8 @@
 
 // Makes a file impossible to move or replace, as a spreadsheet program holding
 // it open does on Windows: as root by marking it immutable, otherwise by
-// making its folder read-only. held() is false where neither works.
+// making it and its folder read-only (a writable file in a read-only folder
+// is written in place). held() is false where neither works.
 class HeldFile
 {
 public:
@@ -19,7 +20,8 @@ public:
             m_immutable = run(QStringLiteral("+i"));
         } else {
             m_folder = QFileInfo(path).absolutePath();
-            m_readOnlyFolder = QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::ExeOwner);
+            m_readOnlyFolder = QFile::setPermissions(m_path, QFile::ReadOwner)
+                               && QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::ExeOwner);
         }
     }
     ~HeldFile() { release(); }
@@ -31,8 +33,10 @@ public:
     {
         if (m_immutable)
             run(QStringLiteral("-i"));
-        if (m_readOnlyFolder)
+        if (m_readOnlyFolder) {
             QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+        }
         m_immutable = m_readOnlyFolder = false;
     }
 

@@ -16,6 +16,8 @@
 #include <memory>
 #include <set>
 
+#include <unistd.h>
+
 using namespace sorvant;
 
 namespace {
@@ -221,6 +223,52 @@ TEST_F(ExporterTest, ExitCodes)
             EXPECT_FALSE(QFile::exists(out)); // nothing written
         }
     }
+}
+
+TEST_F(ExporterTest, AnOutputThatIsTheLogOrAnotherOutputIsRefused)
+{
+    const QString log = sampleLog("run.dat", 500, 2);
+    const QByteArray logBytes = readAll(log);
+    QDir d(dir.path());
+    ASSERT_TRUE(d.mkdir(QStringLiteral("sub")));
+    ASSERT_TRUE(QFile::link(log, path("link.dat")));
+    ASSERT_EQ(::link(QFile::encodeName(log).constData(), QFile::encodeName(path("hard.dat")).constData()), 0);
+    // A link to a file that does not exist yet: writing it creates "new.csv".
+    ASSERT_TRUE(QFile::link(path("new.csv"), path("dangling.csv")));
+    const QString viaParent = dir.path() + QStringLiteral("/sub/../run.dat");
+    const QString spelled = dir.path() + QStringLiteral("//./run.dat");
+    const QString csv = QStringLiteral("--csv"), xls = QStringLiteral("--xls"), png = QStringLiteral("--chart-png");
+    struct Case {
+        const char *what;
+        QStringList outputs; // option, file, option, file ...
+        const char *stderrHas;
+    };
+    const Case cases[] = {
+        {"csv is the log", {csv, log}, "is the log"},
+        {"xls after a good csv", {csv, path("ok.csv"), xls, log}, "is the log"},
+        {"png is the log", {png, log}, "is the log"},
+        {"other spelling", {csv, spelled}, "is the log"},
+        {"through ..", {xls, viaParent}, "is the log"},
+        {"symbolic link", {csv, path("link.dat")}, "is the log"},
+        {"hard link", {csv, path("hard.dat")}, "is the log"},
+        {"two outputs, one name", {csv, path("a.out"), xls, path("a.out")}, "are the same file"},
+        {"two outputs, one new file", {csv, path("new.csv"), png, path("dangling.csv")}, "are the same file"},
+        {"two outputs, one old file", {csv, path("hard.dat") + QStringLiteral("x"), xls,
+                                       dir.path() + QStringLiteral("/sub/../hard.datx")}, "are the same file"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QStringList before = d.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::Name);
+        const Outcome r = run(exporter(), QStringList{log} + c.outputs);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_TRUE(r.err.contains(c.stderrHas)) << r.err.constData();
+        EXPECT_TRUE(readAll(log) == logBytes);
+        EXPECT_EQ(d.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::Name), before);
+    }
+    // Different files, even of one name in different folders, are written.
+    const Outcome ok = run(exporter(), {log, csv, path("t.csv"), xls, path("sub/t.csv")});
+    EXPECT_EQ(ok.exitCode, 0) << ok.err.constData();
+    EXPECT_TRUE(QFile::exists(path("t.csv")) && QFile::exists(path("sub/t.csv")));
 }
 
 TEST_F(ExporterTest, SampleLogsAreDeterministicAndRealistic)

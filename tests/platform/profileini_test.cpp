@@ -120,6 +120,23 @@ TEST_F(ProfileIniTest, WritesOneKeyAndKeepsTheRestByteForByte)
     EXPECT_EQ(ini.readString(QStringLiteral("After"), QStringLiteral("added")), QStringLiteral("ü"));
 }
 
+TEST_F(ProfileIniTest, NamesWithOuterBlanksReadBackAsWritten)
+{
+    ProfileIni ini(path());
+    ASSERT_TRUE(ini.writeString(QStringLiteral(" PRINTSETTINGS "), QStringLiteral(" Font Name\t"), QStringLiteral("Arial")));
+    ASSERT_TRUE(ini.writeString(QStringLiteral("PRINTSETTINGS"), QStringLiteral("Borders"), QStringLiteral("1")));
+    EXPECT_EQ(readAllBytes(path()), "[PRINTSETTINGS]\nFont Name=Arial\nBorders=1\n");
+    for (const char *section : {"PRINTSETTINGS", " PRINTSETTINGS ", "\tprintsettings"}) {
+        SCOPED_TRACE(section);
+        EXPECT_EQ(ini.readString(QString::fromLatin1(section), QStringLiteral(" Font Name\t")), QStringLiteral("Arial"));
+        EXPECT_EQ(ini.readString(QString::fromLatin1(section), QStringLiteral("Font Name")), QStringLiteral("Arial"));
+        EXPECT_EQ(ini.readString(QString::fromLatin1(section), QStringLiteral("  Borders")), QStringLiteral("1"));
+    }
+    // Writing again under another spelling replaces the same line.
+    ASSERT_TRUE(ini.writeString(QStringLiteral("PRINTSETTINGS "), QStringLiteral("Font Name "), QStringLiteral("Tahoma")));
+    EXPECT_EQ(readAllBytes(path()), "[PRINTSETTINGS]\nFont Name=Tahoma\nBorders=1\n");
+}
+
 TEST_F(ProfileIniTest, RefusesWhatWouldBreakTheFileAndFailuresLeaveItAlone)
 {
     const QByteArray before = "[PRINTSETTINGS]\nTitleText=Dryer\\nBin 3\\n\n";

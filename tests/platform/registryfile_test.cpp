@@ -86,6 +86,9 @@ TEST_F(RegistryFileTest, ParsesEachValueFormAndSkipsBrokenLines)
         {"\"V\"=hex(b):01,00,00,00,00,00,00,00", true, RegistryType::Qword, bytes({1, 0, 0, 0, 0, 0, 0, 0})},
         {"\"V\"=hex(7):61,00,00,00,00,00", true, RegistryType::MultiString, bytes({0x61, 0, 0, 0, 0, 0})},
         {"\"V\"=hex:01,\\\n  02,03", true, RegistryType::Binary, bytes({1, 2, 3})},
+        // A list left unfinished ends where the next value starts.
+        {"\"V\"=hex:01,02,\\", true, RegistryType::Binary, bytes({1, 2})},
+        {"\"V\"=hex:01,\\\n  02,\\", true, RegistryType::Binary, bytes({1, 2})},
         // Lines that cannot be parsed read as missing values.
         {"\"V\"=dword:123456789", false, 0, {}},
         {"\"V\"=dword:", false, 0, {}},
@@ -265,6 +268,22 @@ TEST_F(RegistryFileTest, WritingChangesOnlyTheValuesLine)
     ASSERT_TRUE(again.openKey(kKey, false));
     EXPECT_EQ(again.readInteger(QStringLiteral("SampleInterval")), 75);
     EXPECT_EQ(again.readString(QStringLiteral("MRU1")), QStringLiteral("/new/a.dat"));
+}
+
+TEST_F(RegistryFileTest, ValuesWrittenAfterAnUnfinishedHexListReadBack)
+{
+    RegistryKey key = keyOver(kHead + "\"Blob\"=hex:01,02,\\\n");
+    key.writeInteger(QStringLiteral("SampleInterval"), 75);
+    key.writeString(QStringLiteral("MRU1"), QStringLiteral("/a.dat"));
+    RegistryKey again(path());
+    ASSERT_TRUE(again.openKey(kKey, false));
+    EXPECT_EQ(again.readInteger(QStringLiteral("SampleInterval")), 75);
+    EXPECT_EQ(again.readString(QStringLiteral("MRU1")), QStringLiteral("/a.dat"));
+    EXPECT_EQ(again.value(QStringLiteral("Blob"))->data, bytes({1, 2}));
+    // Rewriting the list leaves the values after it alone.
+    again.writeValue(QStringLiteral("Blob"), {RegistryType::Binary, bytes({3})});
+    EXPECT_EQ(readAllBytes(path()),
+              kHead + "\"Blob\"=hex:03\n\"SampleInterval\"=dword:0000004b\n\"MRU1\"=\"/a.dat\"\n");
 }
 
 TEST_F(RegistryFileTest, AnyTextSurvivesARoundTrip)

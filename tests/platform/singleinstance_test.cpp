@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocalServer>
+#include <QSysInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QUuid>
@@ -17,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using sorvant::SingleInstance;
@@ -178,4 +180,124 @@ TEST(SingleInstanceTest, DefaultNameIsPerUserInTheRuntimeFolder)
     SingleInstance instance;
     ASSERT_TRUE(instance.tryBecomePrimary());
     EXPECT_TRUE(QFileInfo::exists(name));
+}
+
+namespace {
+
+// Owner and mode of a path, not following a link.
+struct Ownership {
+    bool exists = false;
+    uid_t owner = 0;
+    mode_t mode = 0;
+};
+Ownership ownershipOf(const QString &path)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return {true, st.st_uid, st.st_mode};
+}
+
+// Sets an environment variable for one scope.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char *name, const QByteArray &value) : m_name(name), m_old(qgetenv(name)), m_had(qEnvironmentVariableIsSet(name))
+    {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    ~ScopedEnv() { m_had ? qputenv(m_name, m_old) : qunsetenv(m_name); }
+
+private:
+    const char *m_name;
+    QByteArray m_old;
+    bool m_had;
+};
+
+constexpr uid_t kNobody = 65534;
+
+} // namespace
+
+TEST(SingleInstanceTest, WithoutARuntimeFolderTheSocketGoesToAFolderOnlyTheUserCanWrite)
+{
+    const QString uid = QString::number(::geteuid());
+    const QString tempFolder = QDir::tempPath() + QStringLiteral("/sorvant-") + uid;
+    const auto expectPrivate = [](const QString &name) {
+        const Ownership o = ownershipOf(QFileInfo(name).absolutePath());
+        EXPECT_TRUE(o.exists && S_ISDIR(o.mode)) << name.toStdString();
+        EXPECT_EQ(o.owner, ::geteuid());
+        EXPECT_EQ(o.mode & 077, 0u) << std::oct << o.mode;
+    };
+    {
+        // Unset, and set to a folder that others may write: neither is used.
+        ScopedEnv unset("XDG_RUNTIME_DIR", QByteArray());
+        const QString name = SingleInstance::defaultServerName();
+        EXPECT_EQ(name, tempFolder + QStringLiteral("/Sorvant-") + uid);
+        expectPrivate(name);
+        SingleInstance instance(name);
+        EXPECT_TRUE(instance.tryBecomePrimary());
+        EXPECT_TRUE(instance.isPrimary());
+    }
+    const QString open = QDir::tempPath() + QStringLiteral("/open-runtime");
+    ASSERT_TRUE(QDir().mkpath(open));
+    ASSERT_EQ(::chmod(QFile::encodeName(open).constData(), 0777), 0);
+    {
+        ScopedEnv shared("XDG_RUNTIME_DIR", QFile::encodeName(open));
+        EXPECT_EQ(SingleInstance::defaultServerName(), tempFolder + QStringLiteral("/Sorvant-") + uid);
+    }
+    // Someone made the temporary folder's name first: world-writable, or
+    // (as root can arrange) owned by another user. Sorvant goes elsewhere.
+    ASSERT_TRUE(QDir(tempFolder).removeRecursively());
+    ASSERT_EQ(::mkdir(QFile::encodeName(tempFolder).constData(), 0700), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(tempFolder).constData(), 0777), 0);
+    std::vector<const char *> hostile{"world-writable"};
+    if (::geteuid() == 0)
+        hostile.push_back("another user's");
+    for (const char *what : hostile) {
+        SCOPED_TRACE(what);
+        if (QLatin1String(what) == QLatin1String("another user's")) {
+            ASSERT_EQ(::chmod(QFile::encodeName(tempFolder).constData(), 0700), 0);
+            ASSERT_EQ(::chown(QFile::encodeName(tempFolder).constData(), kNobody, kNobody), 0);
+        }
+        ScopedEnv unset("XDG_RUNTIME_DIR", QByteArray());
+        const QString name = SingleInstance::defaultServerName();
+        ASSERT_FALSE(name.isEmpty());
+        EXPECT_FALSE(name.startsWith(tempFolder + QLatin1Char('/'))) << name.toStdString();
+        expectPrivate(name);
+    }
+}
+
+TEST(SingleInstanceTest, ASocketOrLockOwnedBySomeoneElseIsNotTrusted)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving a file to another user needs root; the folder checks run for everyone";
+    const QString folder = QDir::tempPath() + QStringLiteral("/private");
+    ASSERT_EQ(::mkdir(QFile::encodeName(folder).constData(), 0700), 0);
+    const QString name = folder + QStringLiteral("/Sorvant-test");
+
+    // Another user's server answers on the name, and holds a live lock.
+    QLocalServer foreign;
+    ASSERT_TRUE(foreign.listen(name));
+    ASSERT_EQ(::chown(QFile::encodeName(name).constData(), kNobody, kNobody), 0);
+    // The lock names this very process, which is alive, so it is never stale.
+    const QString lockPath = SingleInstance(name).lockFilePath();
+    QFile lockFile(lockPath);
+    ASSERT_TRUE(lockFile.open(QIODevice::WriteOnly));
+    lockFile.write(QByteArray::number(QCoreApplication::applicationPid()) + '\n'
+                   + QCoreApplication::applicationName().toUtf8() + '\n' + QSysInfo::machineHostName().toUtf8() + '\n');
+    lockFile.close();
+    ASSERT_EQ(::chown(QFile::encodeName(lockPath).constData(), kNobody, kNobody), 0);
+
+    QElapsedTimer clock;
+    clock.start();
+    SingleInstance instance(name);
+    EXPECT_TRUE(instance.tryBecomePrimary());
+    EXPECT_TRUE(instance.isPrimary());
+    EXPECT_LT(clock.elapsed(), 5000) << "waited on the foreign lock";
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(foreign.hasPendingConnections()) << "asked the foreign server";
+    EXPECT_EQ(ownershipOf(name).owner, ::geteuid());
 }

@@ -130,21 +130,22 @@ TEST_F(SettingsStoreTest, FaultyValueStopsTheReadingAfterWhatWasRead)
     };
     const QByteArray mru = "\"MRU1\"=\"/a\"\n\"MRU2\"=\"/b\"\n\"MRU3\"=\"/c\"\n\"MRU4\"=\"/d\"\n\"MRU5\"=\"/e\"\n";
     const QString lf = QStringLiteral("/logs/");
+    // A step that was not read is the first-run default.
     const Case cases[] = {
         {"SampleInterval missing", "\"FilePath\"=\"/logs/\"\n" + mru, false,
-         QStringLiteral("Failed to get data for 'SampleInterval'"), lf, 0, five({})},
+         QStringLiteral("Failed to get data for 'SampleInterval'"), lf, 25, five({})},
         {"SampleInterval of five bytes", "\"FilePath\"=\"/logs/\"\n\"SampleInterval\"=hex:19,00,00,00,00\n" + mru, false,
-         QStringLiteral("Failed to get data for 'SampleInterval'"), lf, 0, five({})},
+         QStringLiteral("Failed to get data for 'SampleInterval'"), lf, 25, five({})},
         {"SampleInterval as a long text", "\"FilePath\"=\"/logs/\"\n\"SampleInterval\"=\"0025\"\n" + mru, false,
-         QStringLiteral("Failed to get data for 'SampleInterval'"), lf, 0, five({})},
+         QStringLiteral("Failed to get data for 'SampleInterval'"), lf, 25, five({})},
         {"SampleInterval as a short text", "\"FilePath\"=\"/logs/\"\n\"SampleInterval\"=\"25\"\n" + mru, false,
-         QStringLiteral("Invalid data type for 'SampleInterval'"), lf, 0, five({})},
+         QStringLiteral("Invalid data type for 'SampleInterval'"), lf, 25, five({})},
         {"SampleInterval as four binary bytes", "\"FilePath\"=\"/logs/\"\n\"SampleInterval\"=hex:19,00,00,00\n" + mru,
-         false, QStringLiteral("Invalid data type for 'SampleInterval'"), lf, 0, five({})},
+         false, QStringLiteral("Invalid data type for 'SampleInterval'"), lf, 25, five({})},
         {"SampleInterval with a broken line", "\"FilePath\"=\"/logs/\"\n\"SampleInterval\"=dword:1234567890\n" + mru,
-         false, QStringLiteral("Failed to get data for 'SampleInterval'"), lf, 0, five({})},
+         false, QStringLiteral("Failed to get data for 'SampleInterval'"), lf, 25, five({})},
         {"FilePath as binary", "\"FilePath\"=hex:2f,00\n\"SampleInterval\"=dword:00000019\n" + mru, false,
-         QStringLiteral("Invalid data type for 'FilePath'"), QString(), 0, five({})},
+         QStringLiteral("Invalid data type for 'FilePath'"), QString(), 25, five({})},
         {"FilePath as binary, not read for a command-line path",
          "\"FilePath\"=hex:2f,00\n\"SampleInterval\"=dword:00000019\n" + mru, true, QString(), QString(), 25,
          {QStringLiteral("/a"), QStringLiteral("/b"), QStringLiteral("/c"), QStringLiteral("/d"), QStringLiteral("/e")}},
@@ -167,6 +168,51 @@ TEST_F(SettingsStoreTest, FaultyValueStopsTheReadingAfterWhatWasRead)
         EXPECT_EQ(s.recentFiles, c.recent);
         EXPECT_EQ(readAllBytes(path()), kHead + c.values) << "reading never writes to an existing key";
     }
+}
+
+TEST_F(SettingsStoreTest, ValuesThatWereNotReadAreNotOverwrittenAtClose)
+{
+    const QByteArray mru = "\"MRU1\"=\"/a\"\n\"MRU2\"=\"/b\"\n\"MRU3\"=\"/c\"\n\"MRU4\"=\"/d\"\n\"MRU5\"=\"/e\"\n";
+    struct Case {
+        const char *name;
+        QByteArray before;
+        QByteArray after; // after a read and an unchanged write
+        bool lastFolderKnown;
+        int recentKnown;
+    };
+    const Case cases[] = {
+        {"faulty SampleInterval", kHead + "\"FilePath\"=\"/logs/\"\n\"SampleInterval\"=\"25\"\n" + mru,
+         kHead + "\"FilePath\"=\"/logs/\"\n\"SampleInterval\"=dword:00000019\n" + mru, true, 0},
+        {"faulty FilePath", kHead + "\"FilePath\"=hex:2f,00\n\"SampleInterval\"=dword:00000005\n" + mru,
+         kHead + "\"FilePath\"=hex:2f,00\n\"SampleInterval\"=dword:00000019\n" + mru, false, 0},
+        {"faulty MRU2",
+         kHead + "\"FilePath\"=\"/logs/\"\n\"SampleInterval\"=dword:0000000f\n\"MRU1\"=\"/a\"\n\"MRU2\"=dword:1\n"
+                 "\"MRU3\"=\"/c\"\n\"MRU4\"=\"/d\"\n",
+         kHead + "\"FilePath\"=\"/logs/\"\n\"SampleInterval\"=dword:0000000f\n\"MRU1\"=\"/a\"\n\"MRU2\"=dword:1\n"
+                 "\"MRU3\"=\"/c\"\n\"MRU4\"=\"/d\"\n",
+         true, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        writeAllBytes(path(), c.before);
+        StoredSettings s;
+        EXPECT_FALSE(read(s).isEmpty());
+        EXPECT_EQ(s.lastFolderKnown, c.lastFolderKnown);
+        EXPECT_EQ(s.recentKnown, c.recentKnown);
+        EXPECT_EQ(write(s), QString());
+        EXPECT_EQ(readAllBytes(path()), c.after);
+    }
+    // A folder chosen in this run is written over a FilePath that was not read.
+    writeAllBytes(path(), kHead + "\"FilePath\"=hex:2f,00\n" + mru);
+    StoredSettings s;
+    read(s);
+    s.lastFolder = QStringLiteral("/new/");
+    s.recentKnown = 2;
+    s.recentFiles[0] = QStringLiteral("/n");
+    EXPECT_EQ(write(s), QString());
+    EXPECT_EQ(readAllBytes(path()),
+              kHead + "\"FilePath\"=\"/new/\"\n\"MRU1\"=\"/n\"\n\"MRU2\"=\"\"\n\"MRU3\"=\"/c\"\n\"MRU4\"=\"/d\"\n"
+                      "\"MRU5\"=\"/e\"\n\"SampleInterval\"=dword:00000019\n");
 }
 
 TEST_F(SettingsStoreTest, WriteStoresEveryValueInOrderAndKeepsTheRest)
@@ -202,8 +248,9 @@ TEST_F(SettingsStoreTest, SettingsThatCannotBeStored)
     ASSERT_TRUE(writeAllBytes(folder(), "not a folder"));
     StoredSettings s;
     EXPECT_EQ(read(s), QStringLiteral("Failed to set data for 'FilePath'"));
-    EXPECT_EQ(s.sampleInterval, 0);
+    EXPECT_EQ(s.sampleInterval, 25);
     EXPECT_EQ(s.recentFiles, five({}));
+    EXPECT_EQ(s.recentKnown, 0);
     s.lastFolder = QStringLiteral("/logs/");
     EXPECT_EQ(write(s), QString());
     EXPECT_EQ(readAllBytes(folder()), "not a folder");
@@ -213,12 +260,16 @@ TEST_F(SettingsStoreTest, ReadOnlyFolderFailsToSetData)
 {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root may write to a read-only folder";
+    // A writable file in a read-only folder would be written in place; this
+    // one is read-only too.
     writeAllBytes(path(), kDefaults);
+    ASSERT_TRUE(QFile::setPermissions(path(), QFileDevice::ReadOwner));
     ASSERT_TRUE(QFile::setPermissions(folder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     StoredSettings s;
     s.lastFolder = QStringLiteral("/logs/");
     const QString error = write(s);
     QFile::setPermissions(folder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(error, QStringLiteral("Failed to set data for 'FilePath'"));
     EXPECT_EQ(readAllBytes(path()), kDefaults);
 

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
@@ -385,18 +386,80 @@ TEST_F(ShellTest, SettingsThatCannotBeCreatedShowTheErrorAndTheWindowStillWorks)
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
     EXPECT_EQ(dialogs.messages[0].buttons, MessageButtons::Ok);
     EXPECT_EQ(form->RecentFiles, fiveEmpty());
-    EXPECT_EQ(form->statusText(), QStringLiteral("All Data Loaded"));
+    EXPECT_EQ(form->statusText(), QStringLiteral(" Currently using 5 minute averaging"));
 
-    // A load still runs; with no step read every record is a row.
-    answerOpen(writeCountingLog(QStringLiteral("small.dat"), 3));
+    // A load still runs, at the first-run step.
+    answerOpen(writeCountingLog(QStringLiteral("small.dat"), 30));
     form->OpenButtonClick();
-    EXPECT_EQ(form->spreadsheet()->store().RowCount(), 4);
+    EXPECT_EQ(form->spreadsheet()->store().RowCount(), 3);
 
     // A key that cannot be opened at closing is skipped without a message.
     form->show();
     EXPECT_TRUE(form->close());
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
+TEST_F(ShellTest, AFaultySettingKeepsTheStoredRecentFilesAndTheDefaultStep)
+{
+    const QByteArray head = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Sorvant\\Options]\n"
+                            "\"FilePath\"=\"/logs/\"\n";
+    const QByteArray mru = "\"MRU1\"=\"/a\"\n\"MRU2\"=\"/b\"\n\"MRU3\"=\"/c\"\n\"MRU4\"=\"/d\"\n\"MRU5\"=\"/e\"\n";
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(settingsPath()).absolutePath()));
+    const auto writeSettings = [&](const QByteArray &bytes) {
+        QFile f(settingsPath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    };
+    const auto settingsText = [&] {
+        QFile f(settingsPath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    dialogs.answerAllMessages = true;
+
+    // Five recent paths after a SampleInterval that cannot be read.
+    writeSettings(head + "\"SampleInterval\"=hex:19,00,00,00\n" + mru);
+    {
+        auto form = makeForm();
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Invalid data type for 'SampleInterval'"));
+        EXPECT_EQ(form->SampleInterval, 25);
+        EXPECT_EQ(form->statusText(), QStringLiteral(" Currently using 5 minute averaging"));
+        answerOpen(writeCountingLog(QStringLiteral("log.dat"), 50));
+        form->OpenButtonClick();
+        EXPECT_EQ(form->spreadsheet()->store().RowCount(), 3); // 50 records at step 25
+        form->close();
+    }
+    // The open took the first place; the other four are still the stored ones.
+    const QString opened = temp.filePath(QStringLiteral("log.dat"));
+    QByteArray expected = head;
+    expected.replace("/logs/", QFileInfo(opened).absolutePath().toUtf8() + '/');
+    EXPECT_EQ(settingsText(), expected + "\"SampleInterval\"=dword:00000019\n\"MRU1\"=\"" + opened.toUtf8()
+                                  + "\"\n\"MRU2\"=\"/b\"\n\"MRU3\"=\"/c\"\n\"MRU4\"=\"/d\"\n\"MRU5\"=\"/e\"\n");
+
+    // A faulty MRU2: MRU1 was read; with no open, nothing after it changes.
+    dialogs.messages.clear();
+    const QByteArray faultyMru2 = head + "\"SampleInterval\"=dword:0000000f\n\"MRU1\"=\"/a\"\n\"MRU2\"=hex:2f,00\n"
+                                         "\"MRU3\"=\"/c\"\n\"MRU4\"=\"/d\"\n\"MRU5\"=\"/e\"\n";
+    writeSettings(faultyMru2);
+    makeForm()->close();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Invalid data type for 'MRU2'"));
+    EXPECT_EQ(settingsText(), faultyMru2);
+    // Two opens push /a down to the third place; MRU4 and MRU5 stay.
+    writeSettings(faultyMru2);
+    {
+        auto form = makeForm();
+        for (const char *name : {"x.dat", "y.dat"}) {
+            answerOpen(writeCountingLog(QString::fromLatin1(name), 5));
+            form->OpenButtonClick();
+        }
+        form->close();
+    }
+    const StoredSettings s = readBack();
+    EXPECT_EQ(s.recentFiles, (QStringList{temp.filePath(QStringLiteral("y.dat")), temp.filePath(QStringLiteral("x.dat")),
+                                          QStringLiteral("/a"), QStringLiteral("/d"), QStringLiteral("/e")}));
+    EXPECT_EQ(s.sampleInterval, 15);
 }
 
 TEST_F(ShellTest, FailedWriteAtCloseIsShownAndTheWindowStillCloses)

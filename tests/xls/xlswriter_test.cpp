@@ -525,9 +525,14 @@ TEST_F(XlsWriterTest, LibreOfficeOpensItWithTheSameCellsAsTheCsvExport)
     QDir(dir.path()).mkdir(QStringLiteral("lo"));
     QProcess p;
     p.setWorkingDirectory(dir.path());
+    // The CSV filter's options: comma, double quote, UTF-8 (76), from line 1,
+    // no column formats, default language, text cells unquoted, then "save
+    // cell contents as shown" on, so each cell comes out in the number format
+    // our workbook gave it ("h:mm" times) and not in LibreOffice's default.
+    const QString asShown = QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,true");
     p.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + dir.path() + QStringLiteral("/profile"),
                       QStringLiteral("--headless"), QStringLiteral("--norestore"),
-                      QStringLiteral("--convert-to"), QStringLiteral("csv"),
+                      QStringLiteral("--convert-to"), asShown,
                       QStringLiteral("--outdir"), path(QStringLiteral("lo")), path(QStringLiteral("day1.xls"))});
     ASSERT_TRUE(p.waitForFinished(240000)) << "soffice did not finish";
     const auto converted = csvRows(path(QStringLiteral("lo/day1.csv")));

@@ -4,12 +4,45 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
 constexpr double kHuge = 1e7; // pixel coordinates beyond this are clamped
 
 double clampPx(double v) { return std::clamp(v, -kHuge, kHuge); }
+
+// Cuts the segment a-b to the rectangle (Liang-Barsky). False when no part
+// of it lies inside; an end inside is kept exactly as it was.
+bool clipSegment(const QRectF &r, QPointF &a, QPointF &b)
+{
+    const double dx = b.x() - a.x(), dy = b.y() - a.y();
+    double t0 = 0, t1 = 1;
+    const auto edge = [&](double p, double q) {
+        if (p == 0)
+            return q >= 0;
+        const double t = q / p;
+        if (p < 0) {
+            if (t > t1)
+                return false;
+            t0 = std::max(t0, t);
+        } else {
+            if (t < t0)
+                return false;
+            t1 = std::min(t1, t);
+        }
+        return true;
+    };
+    if (!edge(-dx, a.x() - r.left()) || !edge(dx, r.right() - a.x()) || !edge(-dy, a.y() - r.top())
+        || !edge(dy, r.bottom() - a.y()))
+        return false;
+    const QPointF start = a;
+    if (t1 < 1)
+        b = start + QPointF(dx, dy) * t1;
+    if (t0 > 0)
+        a = start + QPointF(dx, dy) * t0;
+    return true;
+}
 
 // The next step of the 1, 2, 5 times a power of ten sequence.
 double nextNiceStep(double step)
@@ -410,7 +443,13 @@ ChartLayout layoutChart(const ChartModel &chart, const QSizeF &size)
         const double zBack = zFront + slot * std::clamp(s.depth, 0.0, 1.0);
         sl.ribbon = chart.View3D() && zBack > zFront;
         sl.clip = QRectF(pj.map(L.plot.topLeft(), zFront), pj.map(L.plot.bottomRight(), zFront));
+        // The lines are cut to the plot here, with room for the pen, so
+        // the painter never strokes a segment thousands of plot heights long:
+        // a value far off the axis costs a repaint what any other does.
+        const double room = std::max(2.0, s.penWidth + 2.0);
+        const QRectF clipArea = L.plot.adjusted(-room, -room, room, room);
         QPolygonF front, back;
+        QPointF lastEnd; // the end of the run so far, before projection
         const auto flush = [&] {
             if (!front.isEmpty()) {
                 sl.front.push_back(std::move(front));
@@ -420,15 +459,37 @@ ChartLayout layoutChart(const ChartModel &chart, const QSizeF &size)
             front = QPolygonF();
             back = QPolygonF();
         };
+        const auto append = [&](const QPointF &q) {
+            front << pj.map(q, zFront);
+            if (sl.ribbon)
+                back << pj.map(q, zBack);
+            lastEnd = q;
+        };
+        std::optional<QPointF> previous;
         for (std::size_t i = sl.first; i <= sl.last; ++i) {
             if (s.isNull(i) || !std::isfinite(s.y(i))) {
                 flush();
+                previous.reset();
                 continue;
             }
             const QPointF p(clampPx(L.bottom.map.toPixel(s.x(i))), clampPx(vmap.toPixel(s.y(i))));
-            front << pj.map(p, zFront);
-            if (sl.ribbon)
-                back << pj.map(p, zBack);
+            if (!previous) {
+                if (clipArea.contains(p))
+                    append(p);
+            } else {
+                QPointF a = *previous, b = p;
+                if (!clipSegment(clipArea, a, b)) {
+                    flush();
+                } else {
+                    // A segment coming back into the plot starts a new run.
+                    if (front.isEmpty() || a != lastEnd) {
+                        flush();
+                        append(a);
+                    }
+                    append(b);
+                }
+            }
+            previous = p;
             if (s.marksVisible && i >= i0 && i < i1) {
                 ChartMarkLayout m;
                 m.series = si;
