@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTabWidget>
 
@@ -469,6 +470,8 @@ void TGridPrintSettingsForm::runCommand(const std::function<void()> &command)
 void TGridPrintSettingsForm::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    if (const QScreen *s = screen())
+        move(s->availableGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
     // The window's appearance applies the controls once.
     if (!m_filling)
         m_logic.apply();
