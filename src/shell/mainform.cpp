@@ -1,6 +1,5 @@
 #include "mainform.h"
 
-#include "designfont.h"
 #include "errordisplay.h"
 #include "output/printing/gridprintsettingsdialog.h"
 #include "output/exportcommand.h"
@@ -177,7 +176,6 @@ void TSorvantMainForm::buildPrintSettingsDialog()
     GridPrintSettingsDialog1->setPrintDimensions(pdmm);
     GridPrintSettingsDialog1->setPrintSettings(&m_spreadsheet->printSettings());
     TGridPrintSettingsForm &form = GridPrintSettingsDialog1->form();
-    form.setFont(designFont(QStringLiteral("MS Sans Serif"), 11));
     form.setCommandGuard([this](QWidget *parent, const std::function<void()> &command) {
         sorvant::runGuarded(m_dialogs, parent, command);
     });

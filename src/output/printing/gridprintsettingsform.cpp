@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include <algorithm>
@@ -127,14 +128,21 @@ TGridPrintSettingsForm::TGridPrintSettingsForm(DialogHost &dialogs, QWidget *par
 {
     setObjectName(QStringLiteral("GridPrintSettingsForm"));
     setWindowTitle(QStringLiteral("Print Settings"));
-    QFont designed(QStringLiteral("MS Sans Serif"));
-    designed.setPixelSize(11); // 8 points on the 96 dpi screen it was laid out for
+    // Laid out for "MS Sans Serif" 8 pt at 96 dpi; where that face is
+    // missing, faces of about its width keep the labels inside their places.
+    QFont designed;
+    designed.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Tahoma"),
+                          QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+    designed.setPixelSize(11);
     setFont(designed);
     setFixedSize(kClientWidth, kClientHeight);
 
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("PageControl1"));
     m_pages->setGeometry(0, 0, kClientWidth, kTabHeight);
+    // Compact tabs, so all four fit side by side in the narrow window.
+    m_pages->setUsesScrollButtons(false);
+    m_pages->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 3px; }"));
     const char *titles[] = {"General", "Headers / Footers", "Margins", "Preferences"};
     for (std::size_t i = 0; i < m_pageWidgets.size(); ++i) {
         m_pageWidgets[i] = new QWidget;
@@ -194,12 +202,12 @@ void TGridPrintSettingsForm::buildGeneralPage()
                         QStringLiteral("Always")},
                        16);
     label(m_generalGroup, QStringLiteral("Fit to &Page:"), 16, m_fitToPage);
-    m_repeatCols = checkBox(m_generalGroup, "RepeatFixedColsBox", QStringLiteral("Repeat Fi&xed Columns"), 8, 44, 126);
-    m_repeatRows = checkBox(m_generalGroup, "RepeatFixedRowsBox", QStringLiteral("Repeat Fixed Ro&ws"), 136, 44, 116);
+    m_repeatCols = checkBox(m_generalGroup, "RepeatFixedColsBox", QStringLiteral("Repeat Fi&xed Columns"), 8, 44, 132);
+    m_repeatRows = checkBox(m_generalGroup, "RepeatFixedRowsBox", QStringLiteral("Repeat Fixed Ro&ws"), 140, 44, 114);
     m_autoSizeCols = checkBox(m_generalGroup, "AutoSizeColumnsBox", QStringLiteral("&AutoSize Columns"), 8, 64, 126);
-    m_autoSizeRows = checkBox(m_generalGroup, "AutoSizeRowsBox", QStringLiteral("AutoSize Rows"), 136, 64, 116);
+    m_autoSizeRows = checkBox(m_generalGroup, "AutoSizeRowsBox", QStringLiteral("AutoSize Rows"), 140, 64, 114);
     m_center = checkBox(m_generalGroup, "CenterOnPageBox", QStringLiteral("&Center on Page"), 8, 84, 126);
-    m_graphics = checkBox(m_generalGroup, "PrintGraphicsBox", QStringLiteral("Print graphics"), 136, 84, 116);
+    m_graphics = checkBox(m_generalGroup, "PrintGraphicsBox", QStringLiteral("Print graphics"), 140, 84, 114);
 
     m_fontsGroup = group(page, QStringLiteral("Fonts:"), 192, 98);
     const char *fontTitles[] = {"Table Font", "Fixed Font", "Header Font", "Footer Font"};
@@ -280,18 +288,18 @@ void TGridPrintSettingsForm::buildMarginsPage()
     for (std::size_t i = 0; i < m_lengths.size(); ++i) {
         auto *spin = new LengthSpinBox(rows[i].box);
         spin->setObjectName(QLatin1String(rows[i].name));
-        spin->setGeometry(kFieldX, rows[i].y, 70, kRowHeight);
-        label(rows[i].box, QString::fromLatin1(rows[i].caption), rows[i].y, spin);
+        spin->setGeometry(104, rows[i].y, 66, kRowHeight);
+        label(rows[i].box, QString::fromLatin1(rows[i].caption), rows[i].y, spin, 94);
         auto *unit = new QLabel(rows[i].box);
-        unit->setGeometry(kFieldX + 74, rows[i].y + 4, 30, 13);
+        unit->setGeometry(174, rows[i].y + 4, 28, 13);
         m_lengths[i] = spin;
         m_unitLabels[i] = unit;
         connect(spin, &QDoubleSpinBox::textChanged, this, &TGridPrintSettingsForm::controlChanged);
     }
     m_mm = new QRadioButton(QStringLiteral("mm"), m_marginsGroup);
-    m_mm->setGeometry(204, 16, 48, 17);
+    m_mm->setGeometry(206, 16, 46, 17);
     m_inch = new QRadioButton(QStringLiteral("inch"), m_marginsGroup);
-    m_inch->setGeometry(204, 40, 48, 17);
+    m_inch->setGeometry(206, 40, 46, 17);
     auto *units = new QButtonGroup(this);
     units->addButton(m_mm);
     units->addButton(m_inch);
