@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QDialog;
+class QFont;
 class QPrinter;
 class QWidget;
 
@@ -40,6 +42,15 @@ public:
     virtual bool print(QWidget *parent, QPrinter &printer) = 0;
     virtual MessageAnswer messageBox(QWidget *parent, const QString &text, const QString &caption,
                                      MessageButtons buttons, MessageIcon icon) = 0;
+    // The printer set-up dialog (printer, paper, orientation) over
+    // `printer`; true when the user confirmed it.
+    virtual bool pageSetup(QWidget *parent, QPrinter &printer) = 0;
+    // The font dialog preset with `font`; true, and `font` the chosen one,
+    // when the user confirmed it.
+    virtual bool chooseFont(QWidget *parent, QFont &font) = 0;
+    // Shows one of the program's own dialogs modally and gives its result
+    // (QDialog::Accepted or QDialog::Rejected).
+    virtual int execDialog(QDialog &dialog) = 0;
 };
 
 } // namespace sorvant

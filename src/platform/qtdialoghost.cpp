@@ -2,7 +2,9 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPushButton>
 
@@ -112,6 +114,26 @@ MessageAnswer QtDialogHost::messageBox(QWidget *parent, const QString &text, con
     case QMessageBox::Cancel: return MessageAnswer::Cancel;
     default: return MessageAnswer::Ok;
     }
+}
+
+bool QtDialogHost::pageSetup(QWidget *parent, QPrinter &printer)
+{
+    QPageSetupDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtDialogHost::chooseFont(QWidget *parent, QFont &font)
+{
+    QFontDialog dialog(font, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    font = dialog.selectedFont();
+    return true;
+}
+
+int QtDialogHost::execDialog(QDialog &dialog)
+{
+    return dialog.exec();
 }
 
 } // namespace sorvant

@@ -1,17 +1,20 @@
 #include "mainform.h"
 
 #include "errordisplay.h"
+#include "output/printing/gridprintsettingsdialog.h"
 #include "output/exportcommand.h"
 #include "pathparts.h"
 #include "platform/dialoghost.h"
 #include "recentfiles.h"
 #include "views/chartview.h"
 #include "views/spreadsheetview.h"
+#include "views/viewswitcher.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
 #include <QLabel>
+#include <QPrinter>
 #include <QProgressBar>
 
 #include <algorithm>
@@ -56,6 +59,9 @@ void TSorvantMainForm::FormCreate(const QStringList &arguments)
     m_export = std::make_unique<ExportCommand>(m_dialogs, m_spreadsheet->store());
     connectCommand(SaveToExcel1, [this] { ExportToExcelClick(); });
     connectCommand(ExportButton, [this] { ExportToExcelClick(); });
+    m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    buildPrintSettingsDialog();
+    connectCommand(PrintSetup1, [this] { PrintSetup1Click(); });
     resize(925, 711);
     centreOnScreen();
 
@@ -165,6 +171,30 @@ void TSorvantMainForm::LoadLog()
 void TSorvantMainForm::ExportToExcelClick()
 {
     m_export->ExportToExcelClick(this, decimalSeparator());
+}
+
+void TSorvantMainForm::buildPrintSettingsDialog()
+{
+    // Created once; the tab page and unit the user leaves stay for the run.
+    GridPrintSettingsDialog1 = new TGridPrintSettingsDialog(m_dialogs, this);
+    GridPrintSettingsDialog1->setObjectName(QStringLiteral("GridPrintSettingsDialog1"));
+    GridPrintSettingsDialog1->Caption = QStringLiteral("Print Data Sheet");
+    GridPrintSettingsDialog1->IniFile = QStringLiteral("DataLogPrinterSettings");
+    GridPrintSettingsDialog1->setOptions(kAllPrintSettingsOptions);
+    GridPrintSettingsDialog1->setPrintDimensions(pdmm);
+    GridPrintSettingsDialog1->setPrintSettings(&m_spreadsheet->printSettings());
+    TGridPrintSettingsForm &form = GridPrintSettingsDialog1->form();
+    form.setCommandGuard([this](QWidget *parent, const std::function<void()> &command) {
+        sorvant::runGuarded(m_dialogs, parent, command);
+    });
+}
+
+void TSorvantMainForm::PrintSetup1Click()
+{
+    if (!m_viewSwitcher->chartIsCurrent())
+        GridPrintSettingsDialog1->Execute();
+    else
+        m_dialogs.pageSetup(this, *m_printer);
 }
 
 void TSorvantMainForm::Exit1Click()

@@ -20,6 +20,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QMenuBar;
+class QPrinter;
 class QProgressBar;
 class QScrollBar;
 class QToolBar;
@@ -31,6 +32,7 @@ class DialogHost;
 class SeriesSink;
 class ExportCommand;
 class SpreadsheetView;
+class TGridPrintSettingsDialog;
 class ViewSwitcher;
 
 // What the main window needs from outside; tests fill it with temporary
@@ -92,6 +94,7 @@ public:
     QWidget *Chart = nullptr;        // the chart (chartView()->chartWidget()), hidden at start
     QScrollBar *ChartScrollBar1 = nullptr; // the chart's page scroll bar, hidden at start
     QLabel *MessagePanel = nullptr; // the status text
+    TGridPrintSettingsDialog *GridPrintSettingsDialog1 = nullptr; // edits the spreadsheet's print settings
     QProgressBar *ProgressBar1 = nullptr;
 
     std::array<QAction *, 5> mruItems() const { return {MRU1, MRU2, MRU3, MRU4, MRU5}; }
@@ -103,6 +106,9 @@ public:
     QChar decimalSeparator() const { return m_format.decimalSeparator(); }
     ProgressBarSink &progressSink() { return *m_progress; }
     const QString &settingsFilePath() const { return m_settingsPath; }
+    // The program's current printer: what a print or printer set-up dialog
+    // chose on it stays for the next printout.
+    QPrinter &printer() const { return *m_printer; }
 
     // Where a load puts its points and what it calls as its closing step:
     // the chart's series and its page scroll bar unless set otherwise; a
@@ -130,6 +136,9 @@ public slots:
     void Exit1Click();
     // Saves the spreadsheet's content, whichever view is shown, as CSV or workbook.
     void ExportToExcelClick();
+    // The print settings dialog with the spreadsheet shown, the printer
+    // set-up dialog with the chart shown.
+    void PrintSetup1Click();
     // Loads CurrentFile at SampleInterval into the spreadsheet and the chart.
     void LoadLog();
 
@@ -143,6 +152,7 @@ private:
     void buildToolBar();
     void buildPanels();
     void buildViews();
+    void buildPrintSettingsDialog();
     void centreOnScreen();
 
     DialogHost &m_dialogs;
@@ -155,6 +165,7 @@ private:
     ChartView *m_chartView = nullptr;
     ViewSwitcher *m_viewSwitcher = nullptr;
     std::unique_ptr<ProgressBarSink> m_progress;
+    std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<ExportCommand> m_export; // keeps the save dialog's type and name for the run
     bool m_settingsWritten = false;
     // How much of LastFolder and RecentFiles the settings read gave (or this

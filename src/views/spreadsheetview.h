@@ -3,6 +3,7 @@
 #include "controls/grid/datagrid.h"
 #include "controls/grid/gridstore.h"
 #include "logdata/columns.h"
+#include "output/printing/printsettings.h"
 #include "views/spreadsheetconfig.h"
 
 #include <QObject>
@@ -39,6 +40,10 @@ public:
     const DataGridStore &store() const { return m_store; }
     TableSink &tableSink() { return m_sink; }
     QMenu *popupMenu() const { return m_popup; }
+    // The layout of the spreadsheet's printout: the starting values every
+    // run, edited by the print settings dialog.
+    PrintSettings &printSettings() { return m_printSettings; }
+    const PrintSettings &printSettings() const { return m_printSettings; }
     // The popup item of a column index (`RecordNumber` .. `BinNumber`).
     QAction *columnItem(int column) const;
 
@@ -64,6 +69,7 @@ private:
     DataGridStore m_store;
     GridTableSink m_sink;
     QPointer<DataGrid> m_grid;
+    PrintSettings m_printSettings;
     QMenu *m_popup = nullptr;
     std::array<QAction *, kColumnCount> m_items{};
 };

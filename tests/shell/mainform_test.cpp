@@ -514,8 +514,9 @@ TEST_F(ShellTest, ErrorDisplayAppendsAFullStopAfterTextsThatSortAfterIt)
 
     // A command wired through connectCommand is guarded the same way.
     dialogs.messages.clear();
-    form->connectCommand(form->PrintSetup1, [] { throw UserError(QStringLiteral("No printer")); });
-    form->PrintSetup1->trigger();
+    QAction command;
+    form->connectCommand(&command, [] { throw UserError(QStringLiteral("No printer")); });
+    command.trigger();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("No printer."));
     EXPECT_TRUE(form->runGuarded([] {}));

@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QDialog>
+#include <QFont>
+
 #include <deque>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace sorvant::testing {
@@ -32,6 +36,55 @@ public:
     std::vector<FileDialogRequest> openRequests, saveRequests;
     std::vector<MessageCall> messages;
     int printRequests = 0;
+
+    std::deque<bool> pageSetupAnswers;
+    int pageSetupRequests = 0;
+    // A font answers OK with that font; nothing answers Cancel.
+    std::deque<std::optional<QFont>> fontAnswers;
+    std::vector<QFont> fontRequests; // the preset fonts
+    // Each script runs while its dialog is shown, acts on it and gives the
+    // dialog's result (QDialog::Accepted or QDialog::Rejected).
+    std::deque<std::function<int(QDialog &)>> dialogScripts;
+    std::vector<QString> dialogTitles; // caption of each dialog at its opening
+
+    bool pageSetup(QWidget *, QPrinter &) override
+    {
+        ++pageSetupRequests;
+        if (pageSetupAnswers.empty()) {
+            ADD_FAILURE() << "unscripted printer set-up dialog";
+            return false;
+        }
+        const bool a = pageSetupAnswers.front();
+        pageSetupAnswers.pop_front();
+        return a;
+    }
+    bool chooseFont(QWidget *, QFont &font) override
+    {
+        fontRequests.push_back(font);
+        if (fontAnswers.empty()) {
+            ADD_FAILURE() << "unscripted font dialog";
+            return false;
+        }
+        const std::optional<QFont> a = fontAnswers.front();
+        fontAnswers.pop_front();
+        if (a)
+            font = *a;
+        return a.has_value();
+    }
+    int execDialog(QDialog &dialog) override
+    {
+        dialogTitles.push_back(dialog.windowTitle());
+        if (dialogScripts.empty()) {
+            ADD_FAILURE() << "unscripted dialog: " << dialog.windowTitle().toStdString();
+            return QDialog::Rejected;
+        }
+        const auto script = std::move(dialogScripts.front());
+        dialogScripts.pop_front();
+        dialog.show();
+        const int result = script(dialog);
+        dialog.done(result);
+        return result;
+    }
 
     FileDialogAnswer openFile(QWidget *, const FileDialogRequest &request) override
     {
