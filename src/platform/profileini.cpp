@@ -130,7 +130,15 @@ bool ProfileIni::writeString(const QString &sectionName, const QString &key, con
         return false; // never replace a file that could not be read
     std::vector<QByteArray> lines = std::move(*loaded);
     const QByteArray eol = textlines::preferredLineEnd(lines);
-    const QByteArray newLine = trimmedKey.toUtf8() + '=' + value.toUtf8();
+    // The reader trims a value and takes off one pair of enclosing quotes, so
+    // a value that would lose something that way is written inside quotes:
+    // a page separator " of " reads back as " of ", not "of".
+    QByteArray stored = value.toUtf8();
+    const bool quoteLike = stored.size() >= 2 && (stored.front() == '"' || stored.front() == '\'')
+        && stored.back() == stored.front();
+    if (stored.trimmed().size() != stored.size() || quoteLike)
+        stored = '"' + stored + '"';
+    const QByteArray newLine = trimmedKey.toUtf8() + '=' + stored;
 
     // The first section of that name and the first key of that name in it
     // count, as they do for reading.

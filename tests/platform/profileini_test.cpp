@@ -137,6 +137,30 @@ TEST_F(ProfileIniTest, NamesWithOuterBlanksReadBackAsWritten)
     EXPECT_EQ(readAllBytes(path()), "[PRINTSETTINGS]\nFont Name=Tahoma\nBorders=1\n");
 }
 
+TEST_F(ProfileIniTest, ValuesWithOuterBlanksOrQuotesReadBackAsWritten)
+{
+    ProfileIni ini(path());
+    const struct {
+        const char *value, *line;
+    } cases[] = {
+        {" of ", "Sep=\" of \""},
+        {"Page ", "Sep=\"Page \""},
+        {"\tx", "Sep=\"\tx\""},
+        {"\"quoted\"", "Sep=\"\"quoted\"\""},
+        {"'single'", "Sep=\"'single'\""},
+        {"plain text", "Sep=plain text"},
+        {"a \"b\" c", "Sep=a \"b\" c"},
+        {"", "Sep="},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.value);
+        const QString value = QString::fromUtf8(c.value);
+        ASSERT_TRUE(ini.writeString(QStringLiteral("S"), QStringLiteral("Sep"), value));
+        EXPECT_EQ(readAllBytes(path()), QByteArray("[S]\n") + c.line + '\n');
+        EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("Sep")), value);
+    }
+}
+
 TEST_F(ProfileIniTest, RefusesWhatWouldBreakTheFileAndFailuresLeaveItAlone)
 {
     const QByteArray before = "[PRINTSETTINGS]\nTitleText=Dryer\\nBin 3\\n\n";
