@@ -1,0 +1,130 @@
+#include "chartpage.h"
+
+#include "controls/chart/chartmodel.h"
+#include "platform/usererror.h"
+
+#include <QFont>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPrinter>
+
+#include <algorithm>
+
+namespace sorvant {
+
+namespace {
+
+// The locale's long time pattern without its time-zone part: the time of
+// day is what the page shows, as a desktop clock does.
+QString longTimePattern(const QLocale &locale)
+{
+    const QString pattern = locale.timeFormat(QLocale::LongFormat);
+    QString out;
+    bool quoted = false;
+    for (const QChar ch : pattern) {
+        if (ch == QLatin1Char('\''))
+            quoted = !quoted;
+        if (!quoted && ch == QLatin1Char('t'))
+            continue;
+        out += ch;
+    }
+    return out.simplified();
+}
+
+// Keeps the orientation the print dialog left and the normal pointer,
+// whatever way the job ends.
+class ChartJobGuard
+{
+public:
+    explicit ChartJobGuard(PrinterDevice &printer) : m_printer(printer), m_orientation(printer.orientation())
+    {
+        m_printer.setOrientation(poLandscape);
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    }
+    ~ChartJobGuard()
+    {
+        m_printer.setOrientation(m_orientation);
+        QGuiApplication::restoreOverrideCursor();
+    }
+    ChartJobGuard(const ChartJobGuard &) = delete;
+    ChartJobGuard &operator=(const ChartJobGuard &) = delete;
+
+private:
+    PrinterDevice &m_printer;
+    TPrinterOrientation m_orientation;
+};
+
+} // namespace
+
+QString chartPageDateLine(const QDateTime &now, const QLocale &locale)
+{
+    const QString date = locale.toString(now.date(), QLocale::ShortFormat);
+    const QTime time = now.time();
+    if (time.hour() == 0 && time.minute() == 0 && time.second() == 0)
+        return date;
+    return date + QLatin1Char(' ') + locale.toString(time, longTimePattern(locale));
+}
+
+void drawChartPage(QPainter &painter, const QSize &pageSize, const ChartModel &chart, const QDateTime &now,
+                   const QLocale &locale)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(10);
+    font.setBold(false);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    painter.save();
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(20, 20, std::max(1, pageSize.width() - 20), std::max(1, pageSize.height() - 20)),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, chartPageDateLine(now, locale));
+    painter.restore();
+
+    chart.PrintPartial(painter, chartPageRectangle(pageSize));
+}
+
+QRect chartPageRectangle(const QSize &pageSize)
+{
+    const int w = pageSize.width();
+    const int h = pageSize.height();
+    const int left = w / 20;
+    const int top = h / 20;
+    return QRect(left, top, (w - w / 20) - left, (h - h / 20) - top);
+}
+
+void PrintChartPage(PrinterDevice &printer, const ChartModel &chart, const QDateTime &now, const QLocale &locale)
+{
+    ChartJobGuard guard(printer);
+    if (!printer.beginDocument())
+        throw UserError(printer.errorString());
+    try {
+        QPainter *painter = printer.painter();
+        if (!painter)
+            throw UserError(QStringLiteral("The printer has no page to draw on"));
+        drawChartPage(*painter, printer.printableSizePixels(), chart, now, locale);
+        if (!printer.endDocument())
+            throw UserError(printer.errorString());
+    } catch (...) {
+        printer.abortDocument();
+        throw;
+    }
+}
+
+ChartPreviewDocument::ChartPreviewDocument(const QPrinter &printer, const ChartModel &chart, const QDateTime &now,
+                                           const QLocale &locale)
+    : m_chart(chart), m_layout(printer.pageLayout()), m_resolution(printer.resolution()), m_now(now),
+      m_locale(locale)
+{
+    m_layout.setOrientation(QPageLayout::Landscape);
+}
+
+void ChartPreviewDocument::drawPage(int index, QPainter &painter) const
+{
+    if (index != 0)
+        return;
+    drawChartPage(painter, m_layout.paintRectPixels(m_resolution).size(), m_chart, m_now, m_locale);
+}
+
+} // namespace sorvant
