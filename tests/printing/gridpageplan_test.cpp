@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 
 using namespace sorvant;
 using sorvant::test::FakeMeasurer;
@@ -583,11 +582,4 @@ TEST(GridPagePlan, HiddenColumnAbsentMovedColumnInItsNewPlace)
         EXPECT_NE(t, "Moisture In");
     EXPECT_EQ(table.screenColumnWidth(1), 66); // Time's own width moved with it
     EXPECT_EQ(table.alignment(1, 0), GridPrintTable::Align::Centre);
-}
-
-int main(int argc, char **argv)
-{
-    QGuiApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

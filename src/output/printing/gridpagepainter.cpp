@@ -3,6 +3,7 @@
 #include "qtprinttextmeasurer.h"
 
 #include <QGuiApplication>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPalette>
 #include <QTextLayout>
@@ -225,18 +226,17 @@ void GridPagePainter::drawLines(QPainter &painter, const GridPage &page)
 
 void GridPagePainter::drawTexts(QPainter &painter, const PrintPageTexts &texts)
 {
+    // A few texts a page: drawn as text, not from the shaped-text cache.
     for (const PrintSlotLine &line : texts.lines) {
         const bool top = line.slot <= SlotTopCenter;
         double x = line.x * kUnit;
         for (const PrintTextRun &run : line.runs) {
             FontCache &font = slotFont(top, run.styleBits);
-            const QByteArray utf8 = run.text.toUtf8();
-            const Shaped &shaped = shape(font, std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+            painter.setFont(font.font);
             painter.setPen(font.colour);
-            for (const QGlyphRun &glyphs : shaped.runs)
-                painter.drawGlyphRun(QPointF(x, line.y * kUnit), glyphs);
-            // Underline and strikeout are drawn by the glyph runs' flags.
-            x += shaped.width;
+            const QFontMetricsF metrics(font.font, painter.device());
+            painter.drawText(QPointF(x, line.y * kUnit + metrics.ascent()), run.text);
+            x += metrics.horizontalAdvance(run.text);
         }
     }
 }

@@ -2,6 +2,8 @@
 
 #include "platform/fonts.h"
 
+#include <QFontDatabase>
+
 #include <cmath>
 
 namespace sorvant {
@@ -34,7 +36,13 @@ QtPrintTextMeasurer::~QtPrintTextMeasurer() = default;
 
 QFont QtPrintTextMeasurer::qtFont(const TPrintFont &font, int pixelSize)
 {
-    QFont f(font.Name);
+    // A face made of bitmaps for a few screen sizes (such as the "MS Sans
+    // Serif" that stands in for the Windows one) cannot be scaled to paper;
+    // a printer substitutes a scalable sans-serif face, and so do we.
+    QString family = font.Name;
+    if (QFontDatabase::hasFamily(family) && !QFontDatabase::isSmoothlyScalable(family))
+        family = QStringLiteral("Arial");
+    QFont f(family);
     f.setPixelSize(std::max(1, pixelSize));
     f.setBold(font.Bold);
     f.setItalic(font.Italic);

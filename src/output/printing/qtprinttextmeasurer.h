@@ -23,7 +23,8 @@ public:
     int lineHeight(const TPrintFont &font, double k) override;
     bool digitsShareWidth(const TPrintFont &font) override;
 
-    // The face and style of a printer font at a pixel size (no colour).
+    // The face and style of a printer font at a pixel size (no colour); a
+    // face that cannot be scaled is replaced by a scalable one.
     static QFont qtFont(const TPrintFont &font, int pixelSize);
 
 private:
