@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <unordered_map>
 
 namespace sorvant {
 
@@ -29,6 +31,28 @@ public:
     {
         if (line.empty())
             line = std::string_view("gh", 2); // an empty cell measures as "gh"
+        // Short texts (nearly every cell) go by a key packed into a number.
+        if (line.size() <= 7) {
+            std::uint64_t key = static_cast<std::uint64_t>(line.size()) << 56;
+            for (std::size_t i = 0; i < line.size(); ++i) {
+                auto ch = static_cast<unsigned char>(line[i]);
+                if (m_digits && ch >= '0' && ch <= '9')
+                    ch = '0';
+                key |= static_cast<std::uint64_t>(ch) << (8 * i);
+            }
+            const auto found = m_short.find(key);
+            if (found != m_short.end())
+                return found->second;
+            const int w = longWidth(line);
+            m_short.emplace(key, w);
+            return w;
+        }
+        return longWidth(line);
+    }
+
+private:
+    int longWidth(std::string_view line)
+    {
         m_key.assign(line.data(), line.size());
         if (m_digits) {
             for (char &ch : m_key) {
@@ -46,12 +70,12 @@ public:
         return w;
     }
 
-private:
     PrintTextMeasurer &m_measurer;
     TPrintFont m_font;
     bool m_digits;
     std::string m_key;
     QHash<QByteArray, int> m_widths;
+    std::unordered_map<std::uint64_t, int> m_short;
 };
 
 namespace {
@@ -151,12 +175,22 @@ void GridPagePlan::measureColumns()
     WidthCache data(m_measurer, m_dataCellFont);
     WidthCache fixed(m_measurer, m_fixedCellFont);
     std::vector<std::string_view> texts(static_cast<std::size_t>(columns));
+    // The row heights need the cells' line counts: gathered in the same pass.
+    m_lines.assign(static_cast<std::size_t>(rows), LineCounts{});
     for (int r = 0; r < rows; ++r) {
         m_table.rowTexts(r, texts.data());
+        LineCounts &lines = m_lines[static_cast<std::size_t>(r)];
         for (int c = 0; c < columns; ++c) {
-            WidthCache &cache = isFixedCell(c, r) ? fixed : data;
+            const bool isFixed = isFixedCell(c, r);
+            const std::string_view text = texts[static_cast<std::size_t>(c)];
             int &w = m_w[static_cast<std::size_t>(c)];
-            w = std::max(w, widestLine(cache, texts[static_cast<std::size_t>(c)]));
+            if (text.find('\n') == std::string_view::npos) {
+                w = std::max(w, (isFixed ? fixed : data).width(text));
+                continue;
+            }
+            w = std::max(w, widestLine(isFixed ? fixed : data, text));
+            std::uint16_t &n = isFixed ? lines.fixed : lines.data;
+            n = static_cast<std::uint16_t>(std::min(65535, std::max<int>(n, lineCount(text))));
         }
     }
 }
@@ -244,6 +278,20 @@ void GridPagePlan::measureRows()
     }
     const int dataLine = m_measurer.lineHeight(m_dataCellFont, m_k);
     const int fixedLine = m_measurer.lineHeight(m_fixedCellFont, m_k);
+    if (m_lines.size() == static_cast<std::size_t>(rows)) {
+        // Line counts from the widths' pass; a cell has at least one line.
+        bool anyFixed = columns > 0 && m_table.hasFixedColumn();
+        bool anyData = columns > (anyFixed ? 1 : 0);
+        for (int r = 0; r < rows; ++r) {
+            const LineCounts &n = m_lines[static_cast<std::size_t>(r)];
+            const bool headerRow = r == 0 && m_table.hasFixedRow();
+            const int fixedLines = (anyFixed || headerRow) && columns > 0 ? std::max<int>(1, n.fixed) : 0;
+            const int dataLines = anyData && !headerRow ? std::max<int>(1, n.data) : 0;
+            m_h[static_cast<std::size_t>(r)] = std::max(fixedLines * fixedLine, dataLines * dataLine);
+        }
+        std::vector<LineCounts>().swap(m_lines);
+        return;
+    }
     std::vector<std::string_view> texts(static_cast<std::size_t>(columns));
     for (int r = 0; r < rows; ++r) {
         m_table.rowTexts(r, texts.data());

@@ -10,6 +10,7 @@
 #include <QStringView>
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -201,6 +202,11 @@ private:
     // First row of every page of a band; every band has the same pages, as
     // the page breaks depend on the rows only.
     std::vector<int> m_pageStarts;
+    // Most lines of a fixed and of a data cell per row (0: one), while planning.
+    struct LineCounts {
+        std::uint16_t fixed = 0, data = 0;
+    };
+    std::vector<LineCounts> m_lines;
 };
 
 } // namespace sorvant
