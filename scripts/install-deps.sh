@@ -13,6 +13,7 @@ packages=(
   fonts-liberation2                 # metric-compatible "Arial"
   fonts-wine                        # metric-compatible "Tahoma" and "MS Sans Serif"
   python3 python3-xlrd              # independent reader for our .xls files in tests
+  poppler-utils                     # pdftotext/pdftoppm: independent reader for printed PDF pages
   python3-numpy python3-pandas      # reference script the exporter benchmark races against
 )
 

@@ -1,4 +1,5 @@
 #include "exportjob.h"
+#include "pdfoutput.h"
 
 #include "logdata/loadlog.h"
 #include "output/csvwriter.h"
@@ -37,6 +38,9 @@ QString usageText()
         "       sorvant-export LOG.dat [--step N] [--hide COLS] --xls OUT.xls\n"
         "       sorvant-export LOG.dat [--step N] --chart-png OUT.png [--page P] [--size WxH]\n"
         "                      [--3d] [--markers] [--hide-series LIST]\n"
+        "       sorvant-export LOG.dat [--step N] [--hide COLS] --pdf OUT.pdf [--paper SIZE]\n"
+        "       sorvant-export LOG.dat [--step N] --chart-pdf OUT.pdf [--page P] [--3d] [--markers]\n"
+        "                      [--hide-series LIST] [--paper SIZE]\n"
         "\n"
         "Loads a dryer log as Sorvant does and writes the spreadsheet, a chart page\n"
         "or both.\n"
@@ -57,6 +61,13 @@ QString usageText()
         "    --hide-series LIST  series 1-6 to leave out, separated by commas\n"
         "               (1 Moisture In, 2 Moisture Out, 3 Grain Temp In,\n"
         "               4 Grain Temp in Dryer, 5 Grain Temp Out, 6 Unload Rate)\n"
+        "  --pdf FILE   print the table into a PDF file, as Print does with the\n"
+        "               starting print settings\n"
+        "  --chart-pdf FILE  print one page of the chart into a PDF file, as Print\n"
+        "               does: landscape, under the date line (--page, --3d, --markers,\n"
+        "               --hide-series as for --chart-png)\n"
+        "  --paper SIZE A4, Letter, Legal or A3 for the PDF files (default: the\n"
+        "               system's paper)\n"
         "  --help, --version\n"
         "The decimal separator follows LC_ALL, LC_NUMERIC and LANG.\n");
 }
@@ -155,6 +166,15 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
         } else if (a == QLatin1String("--chart-png")) {
             if (!value(o.chartPng) || o.chartPng.isEmpty())
                 return badArguments(message, QStringLiteral("--chart-png takes a file name"));
+        } else if (a == QLatin1String("--pdf")) {
+            if (!value(o.pdf) || o.pdf.isEmpty())
+                return badArguments(message, QStringLiteral("--pdf takes a file name"));
+        } else if (a == QLatin1String("--chart-pdf")) {
+            if (!value(o.chartPdf) || o.chartPdf.isEmpty())
+                return badArguments(message, QStringLiteral("--chart-pdf takes a file name"));
+        } else if (a == QLatin1String("--paper")) {
+            if (!value(o.paper) || !isPaperName(o.paper))
+                return badArguments(message, QStringLiteral("--paper takes A4, Letter, Legal or A3"));
         } else if (a == QLatin1String("--page")) {
             if (!value(v) || !parseWhole(v, 1, INT32_MAX, o.chartPage))
                 return badArguments(message, QStringLiteral("--page takes a page number from 1"));
@@ -195,7 +215,7 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
     if (o.log.isEmpty())
         return badArguments(message, QStringLiteral("no log file given"));
     if (!o.hasOutput())
-        return badArguments(message, QStringLiteral("nothing to write: give --csv, --xls or --chart-png"));
+        return badArguments(message, QStringLiteral("nothing to write: give --csv, --xls, --chart-png, --pdf or --chart-pdf"));
     return 0;
 }
 
@@ -203,7 +223,9 @@ std::vector<std::pair<QString, QString>> ExportOptions::outputs() const
 {
     std::vector<std::pair<QString, QString>> list;
     for (const auto &[option, file] : {std::pair{QStringLiteral("--csv"), csv}, std::pair{QStringLiteral("--xls"), xls},
-                                       std::pair{QStringLiteral("--chart-png"), chartPng}}) {
+                                       std::pair{QStringLiteral("--chart-png"), chartPng},
+                                       std::pair{QStringLiteral("--pdf"), pdf},
+                                       std::pair{QStringLiteral("--chart-pdf"), chartPdf}}) {
         if (!file.isEmpty())
             list.emplace_back(option, file);
     }
@@ -290,8 +312,9 @@ int runExport(const ExportOptions &o, std::FILE *errors)
     // there is no display); a CSV alone never makes one.
     std::unique_ptr<QGuiApplication> gui;
     std::unique_ptr<ChartImageExport> chart;
-    if (!o.chartPng.isEmpty()) {
+    if (o.needsGui())
         gui = ensureGuiApplication();
+    if (!o.chartPng.isEmpty() || !o.chartPdf.isEmpty()) {
         chart = std::make_unique<ChartImageExport>();
     } else if (o.needsSeries()) {
         series = std::make_unique<SeriesSet>();
@@ -325,7 +348,20 @@ int runExport(const ExportOptions &o, std::FILE *errors)
         write([&] { SaveToCSV(grid, o.csv); });
     if (!o.xls.isEmpty())
         write([&] { SaveToXLS(grid, o.xls, systemDecimalSeparator()); });
-    if (chart) {
+    if (!o.pdf.isEmpty())
+        write([&] { writeSpreadsheetPdf(grid, o.pdf, o.paper); });
+    if (chart && !o.chartPdf.isEmpty()) {
+        ChartImageRequest request;
+        request.page = o.chartPage;
+        request.view3D = o.chart3D;
+        request.markers = o.chartMarkers;
+        request.hiddenSeries = o.hiddenSeries;
+        write([&] {
+            chart->apply(request);
+            writeChartPdf(chart->model(), o.chartPdf, o.paper);
+        });
+    }
+    if (chart && !o.chartPng.isEmpty()) {
         ChartImageRequest request;
         request.page = o.chartPage;
         request.size = QSize(o.chartWidth, o.chartHeight);

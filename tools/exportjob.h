@@ -24,12 +24,17 @@ struct ExportOptions {
     bool chart3D = false;
     bool chartMarkers = false;
     std::vector<int> hiddenSeries; // 1 to 6: Series1 to Series6
+    // Printouts as PDF files, on `paper` (empty: the system's default).
+    QString pdf;      // empty: no spreadsheet printout asked for
+    QString chartPdf; // empty: no chart printout asked for
+    QString paper;
 
     bool hasOutput() const { return !outputs().empty(); }
     // Every file asked for, with the option that names it.
     std::vector<std::pair<QString, QString>> outputs() const;
     // Only the chart outputs need the six series; a CSV alone builds none.
-    bool needsSeries() const { return !chartPng.isEmpty(); }
+    bool needsSeries() const { return !chartPng.isEmpty() || !chartPdf.isEmpty(); }
+    bool needsGui() const { return !chartPng.isEmpty() || !chartPdf.isEmpty() || !pdf.isEmpty(); }
 };
 
 // Parses the command line (without argv[0]). Returns 0 when the job should

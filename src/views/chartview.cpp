@@ -208,7 +208,7 @@ ChartImageExport::ChartImageExport()
     configureChart(m_model);
 }
 
-ChartLayout ChartImageExport::render(const ChartImageRequest &request, QImage &image)
+void ChartImageExport::apply(const ChartImageRequest &request)
 {
     if (request.size.width() < 1 || request.size.height() < 1)
         throw UserError(QStringLiteral("The chart image needs a size of at least 1 x 1 pixels"));
@@ -227,6 +227,11 @@ ChartLayout ChartImageExport::render(const ChartImageRequest &request, QImage &i
                             .arg(pages == 1 ? QString() : QStringLiteral("s")));
     m_model.setPage(request.page);
     m_model.setViewSize(QSizeF(request.size));
+}
+
+ChartLayout ChartImageExport::render(const ChartImageRequest &request, QImage &image)
+{
+    apply(request);
     image = QImage(request.size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     {

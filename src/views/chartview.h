@@ -110,6 +110,10 @@ public:
     ChartImageExport();
     SeriesSink &seriesSink() { return m_sink; }
     ChartModel &model() { return m_model; }
+    // Sets the chart up as the request asks (series, 3D, markers, page, the
+    // size it is seen at) without drawing. Throws UserError for a page the
+    // chart does not have.
+    void apply(const ChartImageRequest &request);
     // Applies the request and draws the page into `image`; returns what was
     // laid out. Throws UserError for a page the chart does not have.
     ChartLayout render(const ChartImageRequest &request, QImage &image);

@@ -4,6 +4,14 @@
 
 namespace sorvant {
 
+QFont spreadsheetFont(bool bold)
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(11);
+    font.setBold(bold);
+    return font;
+}
+
 void configureSpreadsheetStore(DataGridStore &grid)
 {
     static const int widths[kColumnCount] = {100, 73, 70, 71, 68, 66, 65, 66, 115};

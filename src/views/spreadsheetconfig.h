@@ -3,9 +3,16 @@
 #include "controls/grid/gridstore.h"
 #include "logdata/sinks.h"
 
+#include <QFont>
+
 namespace sorvant {
 
 constexpr int kStartRowCount = 5000; // the header row and 4,999 empty rows
+constexpr int kFixedRowHeight = 30;   // pixels: the header row
+constexpr int kDefaultRowHeight = 21; // pixels: every data row
+
+// The spreadsheet's on-screen font: Tahoma of 11 pixels, bold for the fixed cells.
+QFont spreadsheetFont(bool bold);
 
 // Sorvant's nine-column spreadsheet: widths, start row count and headers.
 void configureSpreadsheetStore(DataGridStore &grid);

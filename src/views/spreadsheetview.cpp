@@ -8,9 +8,6 @@ namespace sorvant {
 
 namespace {
 
-constexpr int kFixedRowHeight = 30;
-constexpr int kDefaultRowHeight = 21;
-constexpr int kFontPixels = 11;
 constexpr int kGradientBands = 10;
 
 // Object names of the popup items, by column index.
@@ -18,14 +15,6 @@ const char *const kItemNames[kColumnCount] = {
     "RecordNumber", "WetGrainTemp", "GrainTempInsideDryer", "DriedGrainTemp", "MoistureIn",
     "MoistureOut",  "UnloadRate",   "Time",                 "BinNumber",
 };
-
-QFont tahoma(bool bold)
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(kFontPixels);
-    font.setBold(bold);
-    return font;
-}
 
 } // namespace
 
@@ -59,8 +48,8 @@ SpreadsheetView::SpreadsheetView(QWidget *parent)
     m_grid->setObjectName(QStringLiteral("StringGrid1"));
     m_grid->setFixedRowHeight(kFixedRowHeight);
     m_grid->setDefaultRowHeight(kDefaultRowHeight);
-    m_grid->setDataFont(tahoma(false));
-    m_grid->setFixedFont(tahoma(true));
+    m_grid->setDataFont(spreadsheetFont(false));
+    m_grid->setFixedFont(spreadsheetFont(true));
     m_grid->setHeaderGradient(QColor(203, 225, 252), QColor(125, 165, 224), kGradientBands);
     m_grid->setGridLineColor(QColor(192, 192, 192));
 

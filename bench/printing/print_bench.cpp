@@ -1,0 +1,180 @@
+// The spreadsheet printout of a full log: 720,000 records at step 5, so
+// 144,001 rows of nine columns, with the starting print settings on A4.
+//
+//   print_bench --benchmark_repetitions=5
+// Targets: the page plan (the counting run) <= 150 ms median; the whole
+// `sorvant-export --pdf` process <= 5 s median with peak memory <= 150 MB;
+// a chart page to PDF <= 300 ms for the whole process.
+
+#include "logdata/loadlog.h"
+#include "output/printing/gridpageplan.h"
+#include "output/printing/gridprinttable.h"
+#include "output/printing/qtprinttextmeasurer.h"
+#include "views/spreadsheetconfig.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+using namespace sorvant;
+
+struct FullTable {
+    DataGridStore store{kColumnCount};
+    std::unique_ptr<DataGridPrintTable> table;
+    int W = 0, H = 0;
+    FullTable()
+    {
+        configureSpreadsheetStore(store);
+        auto records = std::make_unique<LogStore>();
+        for (std::size_t i = 0; i < LogStore::kCapacity; ++i) {
+            LogRecord &r = records->data()[i];
+            r = LogRecord{};
+            r.GrainTempInsideDryer = static_cast<std::int16_t>(150 + i % 40);
+            r.WetGrainTemp = static_cast<std::int16_t>(600 + i % 90);
+            r.MoistureIn = static_cast<std::uint16_t>(190 + i % 70);
+            r.DriedGrainTemp = static_cast<std::int16_t>(800 + i % 50);
+            r.MoistureOut = static_cast<std::uint16_t>(140 + i % 20);
+            r.UnloadRate = static_cast<std::uint16_t>(100 + i % 60);
+            r.BinNumber = static_cast<std::uint8_t>(1 + i / 20000 % 9);
+            r.Hour = static_cast<std::uint8_t>(i / 300 % 24);
+            r.Minute = static_cast<std::uint8_t>(i / 5 % 60);
+        }
+        records->setCount(LogStore::kCapacity);
+        GridTableSink sink(store);
+        LoadTargets targets;
+        targets.table = &sink;
+        int rows = 0;
+        BuildTableAndSeries(*records, records->count(), 5, CellTextFormat(), targets, rows);
+        store.setRowCount(rows);
+
+        GridPrintLook look;
+        look.dataFont = spreadsheetFont(false);
+        look.fixedFont = spreadsheetFont(true);
+        table = std::make_unique<DataGridPrintTable>(store, look);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        const QRectF px = printer.pageRect(QPrinter::DevicePixel);
+        W = static_cast<int>(std::lround(254.0 * px.width() / printer.resolution()));
+        H = static_cast<int>(std::lround(254.0 * px.height() / printer.resolution()));
+    }
+};
+
+FullTable &fullTable()
+{
+    static FullTable t;
+    return t;
+}
+
+void BM_PagePlanFullLog(benchmark::State &state)
+{
+    FullTable &t = fullTable();
+    int pages = 0;
+    for (auto _ : state) {
+        QtPrintTextMeasurer measurer; // a fresh width cache every run
+        const GridPagePlan plan(*t.table, PrintSettings(), t.W, t.H, measurer);
+        pages = plan.pageCount();
+        benchmark::DoNotOptimize(pages);
+    }
+    state.counters["rows"] = t.table->rowCount();
+    state.counters["pages"] = pages;
+}
+BENCHMARK(BM_PagePlanFullLog)->Unit(benchmark::kMillisecond);
+
+// A full log file, made once.
+const QString &fullLogFile()
+{
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const QString p = dir.filePath(QStringLiteral("full.dat"));
+        QProcess::execute(QStringLiteral(SORVANT_BINARY_DIR "/tools/make-sample-log"),
+                          {p, QStringLiteral("--records"), QStringLiteral("720000")});
+        return p;
+    }();
+    return path;
+}
+
+// Runs sorvant-export once; returns the child's peak resident memory in MB.
+double runExport(const QStringList &args)
+{
+    const QByteArray exe = QByteArrayLiteral(SORVANT_BINARY_DIR "/tools/sorvant-export");
+    std::vector<QByteArray> bytes{exe};
+    for (const QString &a : args)
+        bytes.push_back(a.toLocal8Bit());
+    std::vector<char *> argv;
+    for (QByteArray &b : bytes)
+        argv.push_back(b.data());
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+void BM_ExportPdfProcess(benchmark::State &state)
+{
+    const QString log = fullLogFile();
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("sheet.pdf"));
+    double peak = 0;
+    for (auto _ : state) {
+        const double mb = runExport({log, QStringLiteral("--step"), QStringLiteral("5"), QStringLiteral("--pdf"), pdf,
+                                     QStringLiteral("--paper"), QStringLiteral("A4")});
+        if (mb < 0)
+            state.SkipWithError("sorvant-export failed");
+        peak = std::max(peak, mb);
+    }
+    state.counters["peak_MB"] = peak;
+    state.counters["pdf_MB"] = static_cast<double>(QFileInfo(pdf).size()) / 1048576.0;
+}
+BENCHMARK(BM_ExportPdfProcess)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+void BM_ChartPdfProcess(benchmark::State &state)
+{
+    const QString log = fullLogFile();
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("chart.pdf"));
+    double peak = 0;
+    for (auto _ : state) {
+        const double mb = runExport({log, QStringLiteral("--step"), QStringLiteral("5"), QStringLiteral("--chart-pdf"),
+                                     pdf, QStringLiteral("--paper"), QStringLiteral("A4")});
+        if (mb < 0)
+            state.SkipWithError("sorvant-export failed");
+        peak = std::max(peak, mb);
+    }
+    state.counters["peak_MB"] = peak;
+}
+BENCHMARK(BM_ChartPdfProcess)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,244 @@
+#include "gridpagepainter.h"
+
+#include "qtprinttextmeasurer.h"
+
+#include <QGuiApplication>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPalette>
+#include <QTextLayout>
+
+#include <cmath>
+
+namespace sorvant {
+
+namespace {
+
+// Drawing units per tenth of a millimetre. Texts are shaped at this many
+// times their size so that their glyph positions are not rounded to whole
+// tenths of a millimetre.
+constexpr int kUnit = 16;
+
+// Shaped texts kept per font before the cache starts again: a log's record
+// numbers never repeat, and keeping all of them would only cost memory.
+constexpr int kMaxShapedTexts = 20000;
+
+QPalette printPalette()
+{
+    return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) ? QGuiApplication::palette() : QPalette();
+}
+
+Qt::PenStyle penStyle(TPrintPenStyle style)
+{
+    switch (style) {
+    case psDash:
+        return Qt::DashLine;
+    case psDot:
+        return Qt::DotLine;
+    case psDashDot:
+        return Qt::DashDotLine;
+    case psDashDotDot:
+        return Qt::DashDotDotLine;
+    case psClear:
+        return Qt::NoPen;
+    default:
+        return Qt::SolidLine;
+    }
+}
+
+} // namespace
+
+GridPagePainter::GridPagePainter(const GridPagePlan &plan) : m_plan(plan)
+{
+    const double k = plan.k();
+    const QPalette palette = printPalette();
+    const auto make = [&](const TPrintFont &f) {
+        auto cache = std::make_unique<FontCache>();
+        cache->font = QtPrintTextMeasurer::qtFont(f, printCharHeight(f.Size, k) * kUnit);
+        cache->colour = colorFromCode(f.Color, palette);
+        return cache;
+    };
+    m_data = make(plan.cellFont(false));
+    m_fixed = make(plan.cellFont(true));
+    m_dataLine = plan.measurer().lineHeight(plan.cellFont(false), k);
+    m_fixedLine = plan.measurer().lineHeight(plan.cellFont(true), k);
+}
+
+GridPagePainter::~GridPagePainter() = default;
+
+GridPagePainter::FontCache &GridPagePainter::cellFont(bool fixed)
+{
+    return fixed ? *m_fixed : *m_data;
+}
+
+GridPagePainter::FontCache &GridPagePainter::slotFont(bool top, int styleBits)
+{
+    const int key = (top ? 16 : 0) | styleBits;
+    auto found = m_slotFonts.find(key);
+    if (found == m_slotFonts.end()) {
+        const PrintSettings &s = m_plan.settings();
+        TPrintFont f = top ? s.HeaderFont : s.FooterFont;
+        f.setStyleBits(f.styleBits() | styleBits);
+        auto cache = std::make_shared<FontCache>();
+        cache->font = QtPrintTextMeasurer::qtFont(f, printCharHeight(f.Size, m_plan.k()) * kUnit);
+        cache->colour = colorFromCode(f.Color, printPalette());
+        found = m_slotFonts.insert(key, cache);
+    }
+    return *found.value();
+}
+
+const GridPagePainter::Shaped &GridPagePainter::shape(FontCache &cache, std::string_view utf8)
+{
+    const QByteArray key = QByteArray::fromRawData(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    const auto found = cache.texts.constFind(key);
+    if (found != cache.texts.constEnd())
+        return found.value();
+    if (cache.texts.size() >= kMaxShapedTexts)
+        cache.texts.clear();
+    Shaped shaped;
+    QTextLayout layout(QString::fromUtf8(key), cache.font);
+    layout.setCacheEnabled(true);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (line.isValid()) {
+        shaped.width = line.naturalTextWidth();
+        shaped.runs = layout.glyphRuns();
+    }
+    return cache.texts.insert(QByteArray(utf8.data(), static_cast<qsizetype>(utf8.size())), shaped).value();
+}
+
+void GridPagePainter::drawPage(QPainter &painter, int index, const QDateTime &now, double dpiX, double dpiY)
+{
+    const GridPage page = m_plan.page(index);
+    painter.save();
+    painter.scale(dpiX / 254.0 / kUnit, dpiY / 254.0 / kUnit);
+    painter.setBackgroundMode(Qt::TransparentMode);
+
+    drawTexts(painter, m_plan.pageTexts(index, now));
+    drawFills(painter, page);
+
+    const GridPrintTable &table = m_plan.table();
+    m_texts.resize(static_cast<std::size_t>(table.columnCount()));
+    for (const GridPageRow &row : page.rows) {
+        table.rowTexts(row.row, m_texts.data());
+        for (const GridPageColumn &column : page.columns)
+            drawCell(painter, column, row, m_texts[static_cast<std::size_t>(column.column)],
+                     m_plan.isFixedCell(column.column, row.row));
+    }
+    drawLines(painter, page);
+    painter.restore();
+}
+
+void GridPagePainter::drawFills(QPainter &painter, const GridPage &page)
+{
+    // Neighbouring cells of one colour make one rectangle across a row, and
+    // the same rectangle in the rows below grows downwards.
+    struct Fill {
+        int x0, x1, y0, y1;
+        QRgb colour;
+    };
+    std::vector<Fill> open, done;
+    const GridPrintTable &table = m_plan.table();
+    const QColor fixedColour = table.cellColor(true);
+    const QColor dataColour = table.cellColor(false);
+    for (const GridPageRow &row : page.rows) {
+        std::vector<Fill> runs;
+        for (const GridPageColumn &c : page.columns) {
+            const QRgb colour = (m_plan.isFixedCell(c.column, row.row) ? fixedColour : dataColour).rgba();
+            if (!runs.empty() && runs.back().colour == colour && runs.back().x1 == c.x)
+                runs.back().x1 = c.x + c.width;
+            else
+                runs.push_back(Fill{c.x, c.x + c.width, row.y, row.y + row.height, colour});
+        }
+        std::vector<Fill> next;
+        for (Fill &run : runs) {
+            auto same = std::find_if(open.begin(), open.end(), [&](const Fill &f) {
+                return f.x0 == run.x0 && f.x1 == run.x1 && f.colour == run.colour && f.y1 == run.y0;
+            });
+            if (same != open.end()) {
+                same->y1 = run.y1;
+                next.push_back(*same);
+                open.erase(same);
+            } else {
+                next.push_back(run);
+            }
+        }
+        done.insert(done.end(), open.begin(), open.end());
+        open = std::move(next);
+    }
+    done.insert(done.end(), open.begin(), open.end());
+    for (const Fill &f : done)
+        painter.fillRect(QRect(f.x0 * kUnit, f.y0 * kUnit, (f.x1 - f.x0) * kUnit, (f.y1 - f.y0) * kUnit),
+                         QColor::fromRgba(f.colour));
+}
+
+void GridPagePainter::drawCell(QPainter &painter, const GridPageColumn &column, const GridPageRow &row,
+                               std::string_view text, bool fixed)
+{
+    if (text.empty())
+        return;
+    FontCache &font = cellFont(fixed);
+    const int lineHeight = fixed ? m_fixedLine : m_dataLine;
+    const GridPrintTable::Align align = m_plan.table().alignment(column.column, row.row);
+    const double left = (column.x + 4.0) * kUnit;
+    const double room = (column.width - 8.0) * kUnit;
+    const QRect cell(column.x * kUnit, row.y * kUnit, column.width * kUnit, row.height * kUnit);
+    painter.setPen(font.colour);
+    int y = row.y;
+    for (;;) {
+        const std::size_t cut = text.find('\n');
+        const std::string_view line = text.substr(0, cut);
+        const Shaped &shaped = shape(font, line);
+        double x = left;
+        if (align == GridPrintTable::Align::Right)
+            x = left + room - shaped.width;
+        else if (align == GridPrintTable::Align::Centre)
+            x = left + (room - shaped.width) / 2;
+        // Clipping costs a clip path in the output: only where the text
+        // would spill over the cell.
+        const bool spills = shaped.width > room || y + lineHeight > row.y + row.height;
+        if (spills) {
+            painter.save();
+            painter.setClipRect(cell);
+        }
+        for (const QGlyphRun &run : shaped.runs)
+            painter.drawGlyphRun(QPointF(x, y * kUnit), run);
+        if (spills)
+            painter.restore();
+        if (cut == std::string_view::npos)
+            break;
+        text.remove_prefix(cut + 1);
+        y += lineHeight;
+    }
+}
+
+void GridPagePainter::drawLines(QPainter &painter, const GridPage &page)
+{
+    const PrintSettings &s = m_plan.settings();
+    if (s.BorderStyle == psClear || page.lines.empty())
+        return;
+    QPen pen(Qt::black, (s.Borders == pbDouble ? 10 : 2) * kUnit, penStyle(s.BorderStyle));
+    painter.setPen(pen);
+    for (const GridPageLine &l : page.lines)
+        painter.drawLine(QLine(l.x1 * kUnit, l.y1 * kUnit, l.x2 * kUnit, l.y2 * kUnit));
+}
+
+void GridPagePainter::drawTexts(QPainter &painter, const PrintPageTexts &texts)
+{
+    // A few texts a page: drawn as text, not from the shaped-text cache.
+    for (const PrintSlotLine &line : texts.lines) {
+        const bool top = line.slot <= SlotTopCenter;
+        double x = line.x * kUnit;
+        for (const PrintTextRun &run : line.runs) {
+            FontCache &font = slotFont(top, run.styleBits);
+            painter.setFont(font.font);
+            painter.setPen(font.colour);
+            const QFontMetricsF metrics(font.font, painter.device());
+            painter.drawText(QPointF(x, line.y * kUnit + metrics.ascent()), run.text);
+            x += metrics.horizontalAdvance(run.text);
+        }
+    }
+}
+
+} // namespace sorvant

@@ -1,0 +1,89 @@
+#include "gridprint.h"
+
+#include "gridpagepainter.h"
+#include "gridpageplan.h"
+#include "qtprinttextmeasurer.h"
+
+#include "logdata/sinks.h"
+#include "platform/usererror.h"
+
+#include <cmath>
+
+namespace sorvant {
+
+namespace {
+
+QString failure(const QString &what, const PrinterDevice &printer)
+{
+    const QString why = printer.errorString();
+    return why.isEmpty() ? what : QStringLiteral("%1: %2").arg(what, why);
+}
+
+// Leaves the progress bar at rest whichever way the job ends.
+class ProgressGuard
+{
+public:
+    explicit ProgressGuard(ProgressSink *progress) : m_progress(progress) {}
+    ~ProgressGuard()
+    {
+        if (m_progress) {
+            m_progress->setPosition(0);
+            m_progress->setVisible(false);
+        }
+    }
+    ProgressGuard(const ProgressGuard &) = delete;
+    ProgressGuard &operator=(const ProgressGuard &) = delete;
+
+private:
+    ProgressSink *m_progress;
+};
+
+} // namespace
+
+void PrintGrid(PrinterDevice &printer, const GridPrintTable &table, const PrintSettings &settings,
+               ProgressSink *progress, const QDateTime &now)
+{
+    if (!settings.UseDefaultOrientation)
+        printer.setOrientation(settings.Orientation);
+    printer.setDocName(settings.JobName);
+    if (!printer.beginDocument())
+        throw UserError(failure(QStringLiteral("The printer could not start the document"), printer));
+
+    try {
+        const QSize pixels = printer.printableSizePixels();
+        const int dpiX = std::max(1, printer.resolutionX());
+        const int dpiY = std::max(1, printer.resolutionY());
+        const int W = static_cast<int>(std::lround(254.0 * pixels.width() / dpiX));
+        const int H = static_cast<int>(std::lround(254.0 * pixels.height() / dpiY));
+
+        // The counting run: the plan knows the page total before anything is drawn.
+        QtPrintTextMeasurer measurer;
+        const GridPagePlan plan(table, settings, W, H, measurer);
+        const int pages = plan.pageCount();
+
+        ProgressGuard guard(progress);
+        if (progress) {
+            progress->setVisible(true);
+            progress->setPosition(0);
+            progress->setMaximum(pages);
+        }
+        GridPagePainter painter(plan);
+        for (int i = 0; i < pages; ++i) {
+            if (i > 0 && !printer.newPage())
+                throw UserError(failure(QStringLiteral("The printer could not start a new page"), printer));
+            QPainter *surface = printer.painter();
+            if (!surface)
+                throw UserError(failure(QStringLiteral("The printer has no page to draw on"), printer));
+            painter.drawPage(*surface, i, now.isValid() ? now : QDateTime::currentDateTime(), dpiX, dpiY);
+            if (progress)
+                progress->setPosition(i + 1);
+        }
+        if (!printer.endDocument())
+            throw UserError(failure(QStringLiteral("The printer could not finish the document"), printer));
+    } catch (...) {
+        printer.abortDocument();
+        throw;
+    }
+}
+
+} // namespace sorvant

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+class ChartModel;
+class DataGridStore;
+
+namespace sorvant {
+
+// Paper names the command line takes: A4, Letter, Legal, A3 (any case).
+// Empty: the system's default paper, as Qt chooses it.
+bool isPaperName(const QString &name);
+
+// Prints the spreadsheet with Sorvant's starting print settings into a PDF
+// file, as the window's Print command would on a PDF printer. The file is
+// written beside the target and renamed over it only when complete. Throws
+// UserError.
+void writeSpreadsheetPdf(const DataGridStore &grid, const QString &path, const QString &paper);
+
+// Prints the chart as it is set up, one landscape page under the date line,
+// as the Print command does. Throws UserError.
+void writeChartPdf(const ChartModel &chart, const QString &path, const QString &paper);
+
+} // namespace sorvant
