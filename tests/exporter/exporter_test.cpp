@@ -255,6 +255,9 @@ TEST_F(ExporterTest, AnOutputThatIsTheLogOrAnotherOutputIsRefused)
         {"two outputs, one new file", {csv, path("new.csv"), png, path("dangling.csv")}, "are the same file"},
         {"two outputs, one old file", {csv, path("hard.dat") + QStringLiteral("x"), xls,
                                        dir.path() + QStringLiteral("/sub/../hard.datx")}, "are the same file"},
+        {"pdf is the log", {QStringLiteral("--pdf"), path("link.dat")}, "is the log"},
+        {"chart pdf is the pdf", {QStringLiteral("--pdf"), path("p.pdf"), QStringLiteral("--chart-pdf"),
+                                  dir.path() + QStringLiteral("/./p.pdf")}, "are the same file"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
