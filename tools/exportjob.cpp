@@ -3,6 +3,8 @@
 
 #include "logdata/loadlog.h"
 #include "output/csvwriter.h"
+#include "output/printing/printsettings.h"
+#include "output/printing/printsettingsfile.h"
 #include "output/xlswriter.h"
 #include "platform/usererror.h"
 #include "views/seriesset.h"
@@ -39,6 +41,7 @@ QString usageText()
         "       sorvant-export LOG.dat [--step N] --chart-png OUT.png [--page P] [--size WxH]\n"
         "                      [--3d] [--markers] [--hide-series LIST]\n"
         "       sorvant-export LOG.dat [--step N] [--hide COLS] --pdf OUT.pdf [--paper SIZE]\n"
+        "                      [--print-settings FILE.ini]\n"
         "       sorvant-export LOG.dat [--step N] --chart-pdf OUT.pdf [--page P] [--3d] [--markers]\n"
         "                      [--hide-series LIST] [--paper SIZE]\n"
         "\n"
@@ -68,6 +71,8 @@ QString usageText()
         "               --hide-series as for --chart-png)\n"
         "  --paper SIZE A4, Letter, Legal or A3 for the PDF files (default: the\n"
         "               system's paper)\n"
+        "  --print-settings FILE  print --pdf with the settings saved in FILE by\n"
+        "               the Print Data Sheet dialog (its PRINTSETTINGS section)\n"
         "  --help, --version\n"
         "The decimal separator follows LC_ALL, LC_NUMERIC and LANG.\n");
 }
@@ -172,6 +177,9 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
         } else if (a == QLatin1String("--chart-pdf")) {
             if (!value(o.chartPdf) || o.chartPdf.isEmpty())
                 return badArguments(message, QStringLiteral("--chart-pdf takes a file name"));
+        } else if (a == QLatin1String("--print-settings")) {
+            if (!value(o.printSettings) || o.printSettings.isEmpty())
+                return badArguments(message, QStringLiteral("--print-settings takes a file name"));
         } else if (a == QLatin1String("--paper")) {
             if (!value(o.paper) || !isPaperName(o.paper))
                 return badArguments(message, QStringLiteral("--paper takes A4, Letter, Legal or A3"));
@@ -216,6 +224,8 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
         return badArguments(message, QStringLiteral("no log file given"));
     if (!o.hasOutput())
         return badArguments(message, QStringLiteral("nothing to write: give --csv, --xls, --chart-png, --pdf or --chart-pdf"));
+    if (!o.printSettings.isEmpty() && o.pdf.isEmpty())
+        return badArguments(message, QStringLiteral("--print-settings shapes the --pdf printout: give --pdf too"));
     return 0;
 }
 
@@ -320,6 +330,17 @@ int runExport(const ExportOptions &o, std::FILE *errors)
         series = std::make_unique<SeriesSet>();
     }
 
+    // A settings file named on the command line must exist: a typo there
+    // would otherwise print with defaults nobody asked for.
+    PrintSettings printSettings;
+    if (!o.printSettings.isEmpty()) {
+        QString why;
+        if (!LoadPrintSettingsFromExistingFile(o.printSettings, printSettings, &why)) {
+            printTo(errors, QStringLiteral("sorvant-export: %1").arg(why));
+            return 1;
+        }
+    }
+
     const auto store = std::make_unique<LogStore>();
     GridTableSink table(grid);
     LoadTargets targets;
@@ -349,7 +370,7 @@ int runExport(const ExportOptions &o, std::FILE *errors)
     if (!o.xls.isEmpty())
         write([&] { SaveToXLS(grid, o.xls, systemDecimalSeparator()); });
     if (!o.pdf.isEmpty())
-        write([&] { writeSpreadsheetPdf(grid, o.pdf, o.paper); });
+        write([&] { writeSpreadsheetPdf(grid, printSettings, o.pdf, o.paper); });
     if (chart && !o.chartPdf.isEmpty()) {
         ChartImageRequest request;
         request.page = o.chartPage;

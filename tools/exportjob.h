@@ -28,6 +28,9 @@ struct ExportOptions {
     QString pdf;      // empty: no spreadsheet printout asked for
     QString chartPdf; // empty: no chart printout asked for
     QString paper;
+    // A print settings file as the "Print Data Sheet" dialog saves it; empty:
+    // the starting print settings.
+    QString printSettings;
 
     bool hasOutput() const { return !outputs().empty(); }
     // Every file asked for, with the option that names it.

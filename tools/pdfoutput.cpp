@@ -4,6 +4,7 @@
 #include "output/printing/gridprint.h"
 #include "output/printing/gridprinttable.h"
 #include "output/printing/qtprinterdevice.h"
+#include "platform/fonts.h"
 #include "platform/usererror.h"
 #include "views/spreadsheetconfig.h"
 
@@ -82,8 +83,11 @@ bool isPaperName(const QString &name)
     return false;
 }
 
-void writeSpreadsheetPdf(const DataGridStore &grid, const QString &path, const QString &paper)
+void writeSpreadsheetPdf(const DataGridStore &grid, const PrintSettings &settings, const QString &path,
+                         const QString &paper)
 {
+    // The window's faces, so the pages are the ones its Print gives.
+    registerCompatibleFonts();
     GridPrintLook look;
     look.dataFont = spreadsheetFont(false);
     look.fixedFont = spreadsheetFont(true);
@@ -93,7 +97,7 @@ void writeSpreadsheetPdf(const DataGridStore &grid, const QString &path, const Q
     look.fixedRowHeight = kFixedRowHeight;
     look.defaultRowHeight = kDefaultRowHeight;
     const DataGridPrintTable table(grid, look);
-    printPdf(path, paper, [&](PrinterDevice &device) { PrintGrid(device, table, PrintSettings()); });
+    printPdf(path, paper, [&](PrinterDevice &device) { PrintGrid(device, table, settings); });
 }
 
 void writeChartPdf(const ChartModel &chart, const QString &path, const QString &paper)

@@ -7,15 +7,18 @@ class DataGridStore;
 
 namespace sorvant {
 
+struct PrintSettings;
+
 // Paper names the command line takes: A4, Letter, Legal, A3 (any case).
 // Empty: the system's default paper, as Qt chooses it.
 bool isPaperName(const QString &name);
 
-// Prints the spreadsheet with Sorvant's starting print settings into a PDF
-// file, as the window's Print command would on a PDF printer. The file is
+// Prints the spreadsheet with `settings` into a PDF file, as the window's
+// Print command would on a PDF printer. The file is
 // written beside the target and renamed over it only when complete. Throws
 // UserError.
-void writeSpreadsheetPdf(const DataGridStore &grid, const QString &path, const QString &paper);
+void writeSpreadsheetPdf(const DataGridStore &grid, const PrintSettings &settings, const QString &path,
+                         const QString &paper);
 
 // Prints the chart as it is set up, one landscape page under the date line,
 // as the Print command does. Throws UserError.

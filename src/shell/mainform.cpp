@@ -62,6 +62,9 @@ void TSorvantMainForm::FormCreate(const QStringList &arguments)
     m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     buildPrintSettingsDialog();
     connectCommand(PrintSetup1, [this] { PrintSetup1Click(); });
+    connectCommand(PrintButton, [this] { PrintButtonClick(); });
+    connectCommand(PrintFromMenu, [this] { PrintButtonClick(); });
+    connectCommand(PrintPreview1, [this] { PrintPreview1Click(); });
     resize(925, 711);
     centreOnScreen();
 

@@ -67,6 +67,7 @@ public:
     QMenu *File1 = nullptr;
     QAction *Open1 = nullptr;
     QAction *PrintFromMenu = nullptr;
+    QAction *PrintPreview1 = nullptr;
     QAction *PrintSetup1 = nullptr;
     QAction *SaveToExcel1 = nullptr;
     QAction *MRUSeparator = nullptr;
@@ -139,6 +140,11 @@ public slots:
     // The print settings dialog with the spreadsheet shown, the printer
     // set-up dialog with the chart shown.
     void PrintSetup1Click();
+    // Prints the view that is shown: the spreadsheet's pages after the print
+    // dialog, or the chart page on one landscape page.
+    void PrintButtonClick();
+    // Shows the pages the Print command would print for the view that is shown.
+    void PrintPreview1Click();
     // Loads CurrentFile at SampleInterval into the spreadsheet and the chart.
     void LoadLog();
 

@@ -81,6 +81,8 @@ void TSorvantMainForm::buildMenus()
     File1->setSeparatorsCollapsible(false);
     Open1 = makeItem(File1, "Open1", QStringLiteral("&Open"));
     PrintFromMenu = makeItem(File1, "PrintFromMenu", QStringLiteral("&Print"));
+    PrintPreview1 = makeItem(File1, "PrintPreview1", QStringLiteral("Print Pre&view"));
+    PrintPreview1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     PrintSetup1 = makeItem(File1, "PrintSetup1", QStringLiteral("Print &Setup"));
     SaveToExcel1 = makeItem(File1, "SaveToExcel1", QStringLiteral("&Export to Spreadsheet file"));
     MRUSeparator = makeSeparator(File1, "MRUSeparator");

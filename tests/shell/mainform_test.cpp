@@ -149,7 +149,7 @@ TEST_F(ShellTest, WindowAsDesigned)
     for (QAction *a : file)
         fileNames << a->objectName();
     EXPECT_EQ(fileNames, (QStringList{QStringLiteral("Open1"), QStringLiteral("PrintFromMenu"),
-                                      QStringLiteral("PrintSetup1"), QStringLiteral("SaveToExcel1"),
+                                      QStringLiteral("PrintPreview1"), QStringLiteral("PrintSetup1"), QStringLiteral("SaveToExcel1"),
                                       QStringLiteral("MRUSeparator"), QStringLiteral("MRU1"), QStringLiteral("MRU2"),
                                       QStringLiteral("MRU3"), QStringLiteral("MRU4"), QStringLiteral("MRU5"),
                                       QStringLiteral("N1"), QStringLiteral("Exit1")}));
@@ -160,6 +160,7 @@ TEST_F(ShellTest, WindowAsDesigned)
         {form->File1->menuAction(), "&File"},
         {form->Open1, "&Open"},
         {form->PrintFromMenu, "&Print"},
+        {form->PrintPreview1, "Print Pre&view"},
         {form->PrintSetup1, "Print &Setup"},
         {form->SaveToExcel1, "&Export to Spreadsheet file"},
         {form->Exit1, "E&xit"},
@@ -169,6 +170,7 @@ TEST_F(ShellTest, WindowAsDesigned)
     for (const auto &i : items)
         EXPECT_EQ(i.action->text(), QLatin1String(i.caption));
     EXPECT_EQ(form->Exit1->shortcut(), QKeySequence(QStringLiteral("Ctrl+X")));
+    EXPECT_EQ(form->PrintPreview1->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+P")));
     EXPECT_TRUE(form->MRUSeparator->isSeparator());
     EXPECT_TRUE(form->N1->isSeparator());
     EXPECT_EQ(form->Preferences->parent(), form->Edit1);

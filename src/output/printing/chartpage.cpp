@@ -114,17 +114,27 @@ void PrintChartPage(PrinterDevice &printer, const ChartModel &chart, const QDate
 
 ChartPreviewDocument::ChartPreviewDocument(const QPrinter &printer, const ChartModel &chart, const QDateTime &now,
                                            const QLocale &locale)
-    : m_chart(chart), m_layout(printer.pageLayout()), m_resolution(printer.resolution()), m_now(now),
-      m_locale(locale)
+    : m_printer(printer), m_chart(chart), m_now(now), m_locale(locale)
 {
-    m_layout.setOrientation(QPageLayout::Landscape);
+}
+
+QPageLayout ChartPreviewDocument::pageLayout() const
+{
+    QPageLayout layout = m_printer.pageLayout();
+    layout.setOrientation(QPageLayout::Landscape);
+    return layout;
+}
+
+int ChartPreviewDocument::resolution() const
+{
+    return std::max(1, m_printer.resolution());
 }
 
 void ChartPreviewDocument::drawPage(int index, QPainter &painter) const
 {
     if (index != 0)
         return;
-    drawChartPage(painter, m_layout.paintRectPixels(m_resolution).size(), m_chart, m_now, m_locale);
+    drawChartPage(painter, pageLayout().paintRectPixels(resolution()).size(), m_chart, m_now, m_locale);
 }
 
 } // namespace sorvant

@@ -36,21 +36,22 @@ void PrintChartPage(PrinterDevice &printer, const ChartModel &chart, const QDate
                     const QLocale &locale = QLocale::system());
 
 // The one chart page as the Print command would print it on `printer`
-// (landscape), for the preview; the printer itself is left alone.
+// (landscape), for the preview; the printer itself is left alone. The
+// printer and the chart must outlive the document.
 class ChartPreviewDocument : public PreviewDocument
 {
 public:
     ChartPreviewDocument(const QPrinter &printer, const ChartModel &chart, const QDateTime &now,
                          const QLocale &locale = QLocale::system());
     int pageCount() const override { return 1; }
-    QPageLayout pageLayout() const override { return m_layout; }
-    int resolution() const override { return m_resolution; }
+    // The printer's paper as it is now, turned to landscape.
+    QPageLayout pageLayout() const override;
+    int resolution() const override;
     void drawPage(int index, QPainter &painter) const override;
 
 private:
+    const QPrinter &m_printer;
     const ChartModel &m_chart;
-    QPageLayout m_layout;
-    int m_resolution;
     QDateTime m_now;
     QLocale m_locale;
 };

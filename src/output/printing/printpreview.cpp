@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QKeySequence>
-#include <QLabel>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -313,9 +312,6 @@ TPrintPreviewForm::TPrintPreviewForm(QWidget *parent) : QDialog(parent)
     m_pageBox->setKeyboardTracking(false);
     m_pageBox->setAlignment(Qt::AlignRight);
     m_toolBar->addWidget(m_pageBox);
-    m_total = new QLabel(this);
-    m_total->setObjectName(QStringLiteral("PageTotal"));
-    m_toolBar->addWidget(m_total);
     m_next = action(st->standardIcon(QStyle::SP_MediaSeekForward), QStringLiteral("Next page"),
                     QKeySequence(Qt::Key_PageDown));
     m_last = action(st->standardIcon(QStyle::SP_MediaSkipForward), QStringLiteral("Last page"),
@@ -412,7 +408,6 @@ void TPrintPreviewForm::refreshTotal()
     const QSignalBlocker block(m_pageBox);
     m_pageBox->setRange(total > 0 ? 1 : 0, std::max(total, 0));
     m_pageBox->setSuffix(QStringLiteral(" of %1").arg(total));
-    m_total->clear();
 }
 
 void TPrintPreviewForm::pageChanged(int index)

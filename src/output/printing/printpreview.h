@@ -11,7 +11,6 @@
 #include <utility>
 
 class QAction;
-class QLabel;
 class QSpinBox;
 class QToolBar;
 
@@ -103,7 +102,6 @@ public:
 
     PreviewPagesView *pagesView() const { return m_view; }
     QSpinBox *pageBox() const { return m_pageBox; }
-    QLabel *pageTotalLabel() const { return m_total; }
     QAction *printAction() const { return m_print; }
     QAction *setupAction() const { return m_setup; }
     QAction *firstPageAction() const { return m_first; }
@@ -130,8 +128,6 @@ private:
     PreviewPagesView *m_view = nullptr;
     QToolBar *m_toolBar = nullptr;
     QSpinBox *m_pageBox = nullptr;
-    QLabel *m_pageLabel = nullptr;
-    QLabel *m_total = nullptr;
     QAction *m_print = nullptr, *m_setup = nullptr;
     QAction *m_first = nullptr, *m_previous = nullptr, *m_next = nullptr, *m_last = nullptr;
     QAction *m_zoomIn = nullptr, *m_zoomOut = nullptr, *m_fitWidth = nullptr, *m_fitPage = nullptr;
