@@ -22,6 +22,11 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <cerrno>
+#include <cstddef>
+
+#include <unistd.h>
+
 namespace sorvant {
 
 namespace filenames_detail {
@@ -122,6 +127,24 @@ inline bool hasEscapedBytes(const QString &name)
             return true;
     }
     return false;
+}
+
+// QDir::setCurrent for every name.
+inline bool setCurrentFolder(const QString &folder)
+{
+    return ::chdir(encodeFileName(folder).constData()) == 0;
+}
+
+// QDir::currentPath for every name; empty when the folder is gone.
+inline QString currentFolder()
+{
+    QByteArray buffer(4096, '\0');
+    while (!::getcwd(buffer.data(), static_cast<std::size_t>(buffer.size()))) {
+        if (errno != ERANGE)
+            return QString();
+        buffer.resize(buffer.size() * 2);
+    }
+    return decodeFileName(QByteArray(buffer.constData()));
 }
 
 // The program's arguments, without its name, decoded as file names.
