@@ -1,6 +1,7 @@
 // Sorvant's entry point: one instance per user, then the main window and the
 // event loop.
 
+#include "platform/filenames.h"
 #include "platform/fonts.h"
 #include "platform/qtdialoghost.h"
 #include "platform/singleinstance.h"
@@ -29,7 +30,10 @@ int main(int argc, char *argv[])
 
     sorvant::QtDialogHost dialogs;
     sorvant::MainFormOptions options;
-    options.arguments = QApplication::arguments().mid(1);
+    // From the bytes, not QApplication::arguments(), which turns a name that
+    // is not UTF-8 into U+FFFD; the application has taken its own options
+    // out of argv by now.
+    options.arguments = sorvant::decodeArguments(argc, argv);
     options.locale = QLocale::system();
     sorvant::TSorvantMainForm mainForm(dialogs, options);
     app.setErrorDisplay(&dialogs, &mainForm);

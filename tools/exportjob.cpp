@@ -6,6 +6,7 @@
 #include "output/printing/printsettings.h"
 #include "output/printing/printsettingsfile.h"
 #include "output/xlswriter.h"
+#include "platform/filenames.h"
 #include "platform/usererror.h"
 #include "views/seriesset.h"
 #include "views/chartview.h"
@@ -18,12 +19,15 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace sorvant {
 
@@ -79,7 +83,8 @@ QString usageText()
 
 void printTo(std::FILE *stream, const QString &text)
 {
-    const QByteArray bytes = text.toLocal8Bit();
+    // A file name in the text is printed with its own bytes.
+    const QByteArray bytes = encodeFileName(text);
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
     if (!text.endsWith(QLatin1Char('\n')))
         std::fputc('\n', stream);
@@ -258,11 +263,38 @@ struct FileIdentity {
     }
 };
 
+// Names reach the system as their own bytes (see filenames.h); QFileInfo
+// would not find a name that is not UTF-8.
+bool isSymLink(const QString &path)
+{
+    struct stat st {};
+    return ::lstat(encodeFileName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+QString symLinkTarget(const QString &link)
+{
+    char target[PATH_MAX];
+    const ssize_t n = ::readlink(encodeFileName(link).constData(), target, sizeof target);
+    if (n < 0)
+        return link;
+    return QDir::cleanPath(QDir(QFileInfo(link).absolutePath()).absoluteFilePath(decodeFileName(QByteArray(target, n))));
+}
+
+QString canonicalPath(const QString &path)
+{
+    char *resolved = ::realpath(encodeFileName(path).constData(), nullptr);
+    if (!resolved)
+        return QString();
+    const QString result = decodeFileName(QByteArray(resolved));
+    std::free(resolved);
+    return result;
+}
+
 FileIdentity identify(const QString &name)
 {
     FileIdentity id;
     struct stat st {};
-    if (::stat(QFile::encodeName(name).constData(), &st) == 0) {
+    if (::stat(encodeFileName(name).constData(), &st) == 0) {
         id.exists = true;
         id.device = st.st_dev;
         id.inode = st.st_ino;
@@ -270,10 +302,10 @@ FileIdentity identify(const QString &name)
     }
     // A dangling link is written through: the file appears at its target.
     QString path = QFileInfo(name).absoluteFilePath();
-    for (int hops = 0; hops < 40 && QFileInfo(path).isSymLink(); ++hops)
-        path = QFileInfo(path).symLinkTarget();
+    for (int hops = 0; hops < 40 && isSymLink(path); ++hops)
+        path = symLinkTarget(path);
     const QFileInfo info(path);
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    const QString folder = canonicalPath(info.absolutePath());
     id.createdAt = folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : folder + QLatin1Char('/') + info.fileName();
     return id;
 }
@@ -396,9 +428,9 @@ int runExport(const ExportOptions &o, std::FILE *errors)
 
 int runExportTool(int argc, char **argv)
 {
-    QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+    // Every argument is decoded as a file name, so that a name that is not
+    // UTF-8 still reaches its file; options are ASCII either way.
+    const QStringList args = decodeArguments(argc, argv);
     ExportOptions o;
     QString message;
     const int parsed = parseExportArguments(args, o, message);

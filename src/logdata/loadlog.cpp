@@ -1,6 +1,6 @@
 #include "loadlog.h"
 
-#include <QFile>
+#include "platform/filenames.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -54,7 +54,7 @@ bool heldByAnotherProgram(int fd)
 QString readIntoStore(const QString &path, LogStore &store, std::size_t &bytesRead)
 {
     bytesRead = 0;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = encodeFileName(path);
     // O_NONBLOCK: a FIFO or device must not hang the window in open().
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)

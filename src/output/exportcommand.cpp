@@ -2,14 +2,47 @@
 
 #include "csvwriter.h"
 #include "platform/busypointer.h"
+#include "platform/filenames.h"
 #include "platform/usererror.h"
 #include "xlswriter.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace sorvant {
+
+namespace {
+
+// Names reach the system as their own bytes (see filenames.h), so a folder
+// or file whose name is not UTF-8 works too.
+bool isExistingNonFolder(const QString &path)
+{
+    struct stat st {};
+    return ::stat(encodeFileName(path).constData(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+// Renames without replacing an existing `to`, as QFile::rename does.
+bool renameKeepingExisting(const QString &from, const QString &to)
+{
+    const QByteArray source = encodeFileName(from), target = encodeFileName(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without that flag: a new link fails when `to` exists.
+    if (::link(source.constData(), target.constData()) != 0)
+        return false;
+    ::unlink(source.constData());
+    return true;
+}
+
+} // namespace
 
 ExportNames exportNamesFor(const QString &chosenPath, bool csv)
 {
@@ -58,14 +91,13 @@ void ExportCommand::ExportToExcelClick(QWidget *parent, QChar decimalSeparator)
     // Output and backup are named relative to the chosen folder, which becomes
     // the current one as after any file dialog. Should it be gone, nothing can
     // be written there: say so rather than write somewhere else.
-    if (!QDir::setCurrent(names.folder))
+    if (!setCurrentFolder(names.folder))
         throw UserError(QStringLiteral("Cannot Create file ") + names.output);
 
     // Keep the file the user chose. A rename that fails (the backup exists
     // already, the file cannot be moved) leaves it as it is, unreported.
-    const QFileInfo chosen(answer.path);
-    if (chosen.exists() && !chosen.isDir())
-        QFile::rename(answer.path, QDir(names.folder).filePath(names.backup));
+    if (isExistingNonFolder(answer.path))
+        renameKeepingExisting(answer.path, QDir(names.folder).filePath(names.backup));
 
     m_fileName = names.base;
     const BusyPointer busy;

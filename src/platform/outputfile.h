@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
 
 class QFileDevice;
+struct stat;
 
 namespace sorvant {
 
@@ -13,7 +15,9 @@ namespace sorvant {
 // never leaves a half-written file and an existing file stays as it was.
 // An existing writable file in a folder that allows no new file is written
 // in place instead. Targets that are not regular files (devices, pipes) are
-// written directly.
+// written directly. Names with bytes that are not UTF-8 (see filenames.h),
+// which QSaveFile cannot reach, get the same temporary file and rename
+// through the system calls.
 class OutputFile
 {
 public:
@@ -32,12 +36,17 @@ public:
 
 private:
     bool openDirect();
+    bool openTemporary(const QByteArray &target, const struct stat *existing);
+    bool commitTemporary();
+    void discardTemporary();
 
     QString m_fileName;
     std::unique_ptr<QFileDevice> m_device;
     bool m_direct = false;
     bool m_failed = false;
     QString m_error;
+    QByteArray m_target;    // with a temporary file of our own: the name it replaces
+    QByteArray m_temporary; // and its own name
 };
 
 } // namespace sorvant

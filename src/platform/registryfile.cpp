@@ -111,6 +111,61 @@ QByteArray escaped(const QByteArray &text)
     return out;
 }
 
+// Text as string data: UTF-8, except that a lone surrogate (a byte of a file
+// name that is not UTF-8, see filenames.h) is written as the three bytes its
+// code point would have, so that such a name survives the file. Strict UTF-8
+// has no such sequence, so it never stands for other text.
+QByteArray dataFromText(const QString &text)
+{
+    QByteArray out;
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        if (ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (!ch.isSurrogate())
+            continue;
+        out += QStringView(text).mid(runStart, i - runStart).toUtf8();
+        const char16_t u = ch.unicode();
+        out += static_cast<char>(0xE0 | (u >> 12));
+        out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (u & 0x3F));
+        runStart = i + 1;
+    }
+    out += QStringView(text).mid(runStart).toUtf8();
+    return out;
+}
+
+// The reverse of dataFromText(). Bytes that are not such text come from a
+// file written on Windows in its 8-bit code page and are read as Latin-1.
+QString textFromData(const QByteArray &bytes)
+{
+    QString text;
+    bool ok = true;
+    qsizetype runStart = 0;
+    const auto addRun = [&](qsizetype end) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        text += utf8(QByteArrayView(bytes.constData() + runStart, end - runStart));
+        ok = ok && !utf8.hasError();
+    };
+    for (qsizetype i = 0; i + 2 < bytes.size();) {
+        const auto b0 = static_cast<unsigned char>(bytes[i]), b1 = static_cast<unsigned char>(bytes[i + 1]),
+                   b2 = static_cast<unsigned char>(bytes[i + 2]);
+        if (b0 == 0xED && (b1 & 0xE0) == 0xA0 && (b2 & 0xC0) == 0x80) {
+            addRun(i);
+            text += QChar(static_cast<char16_t>(0xD000 | ((b1 & 0x3F) << 6) | (b2 & 0x3F)));
+            i += 3;
+            runStart = i;
+        } else {
+            ++i;
+        }
+    }
+    addRun(bytes.size());
+    return ok ? text : QString::fromLatin1(bytes);
+}
+
 QByteArray utf16leBytes(const QString &text)
 {
     QByteArray out;
@@ -136,7 +191,7 @@ QByteArray utf8FromUtf16le(const QByteArray &raw)
         const auto hi = static_cast<unsigned char>(raw[i + 1]);
         text += QChar(static_cast<char16_t>(lo | (hi << 8)));
     }
-    QByteArray out = text.toUtf8();
+    QByteArray out = dataFromText(text);
     if (!out.endsWith('\0'))
         out += '\0';
     return out;
@@ -145,7 +200,7 @@ QByteArray utf8FromUtf16le(const QByteArray &raw)
 QString stringFromData(const QByteArray &data)
 {
     const qsizetype zero = data.indexOf('\0');
-    return textlines::decode(zero < 0 ? data : data.left(zero));
+    return textFromData(zero < 0 ? data : data.left(zero));
 }
 
 QString normalizedKeyName(const QString &keyPath)
@@ -431,7 +486,7 @@ void RegistryKey::writeString(const QString &name, const QString &text)
 
 void RegistryKey::writeExpandString(const QString &name, const QString &text)
 {
-    if (!writeValue(name, {RegistryType::ExpandString, text.toUtf8() + '\0'}))
+    if (!writeValue(name, {RegistryType::ExpandString, dataFromText(text) + '\0'}))
         fail("Failed to set data for '%1'", name);
 }
 
@@ -448,11 +503,12 @@ QByteArray RegistryKey::formatValueLine(const QString &name, const RegistryValue
     const bool isString = v.type == RegistryType::String || v.type == RegistryType::ExpandString;
     QByteArray bytes = v.data;
     if (isString && !v.data.isEmpty()) {
-        const QString text = QString::fromUtf8(v.data.chopped(v.data.endsWith('\0') ? 1 : 0));
-        // A quoted string cannot hold a line break or a zero; text that
-        // would not survive the quotes is listed as UTF-16LE bytes instead.
+        const QString text = textFromData(v.data.chopped(v.data.endsWith('\0') ? 1 : 0));
+        // A quoted string cannot hold a line break or a zero, nor, as UTF-8,
+        // a lone surrogate; text that would not survive the quotes is listed
+        // as UTF-16LE bytes instead.
         if (v.type == RegistryType::String && !text.contains(QLatin1Char('\n'))
-            && !text.contains(QLatin1Char('\r')) && !text.contains(QChar(0)))
+            && !text.contains(QLatin1Char('\r')) && !text.contains(QChar(0)) && dataFromText(text) == text.toUtf8())
             return line + '"' + escaped(text.toUtf8()) + '"';
         bytes = utf16leBytes(text);
     }
@@ -567,7 +623,7 @@ void RegistryKey::writeValues(const std::vector<std::pair<QString, RegistryValue
 
 RegistryValue RegistryValue::string(const QString &text)
 {
-    return {RegistryType::String, text.toUtf8() + '\0'};
+    return {RegistryType::String, dataFromText(text) + '\0'};
 }
 
 RegistryValue RegistryValue::dword(qint32 number)

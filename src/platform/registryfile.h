@@ -22,7 +22,8 @@ constexpr quint32 Qword = 11;
 } // namespace RegistryType
 
 // One value as the program sees it. `data` is the value's bytes: the two
-// string types hold their UTF-8 text and a terminating zero, whether the file
+// string types hold their UTF-8 text (a lone surrogate, as a file name that is
+// not UTF-8 has, as the three bytes of its code point) and a terminating zero, whether the file
 // quotes them or lists them as "hex(1):"/"hex(2):" UTF-16LE bytes (as regedit
 // writes expandable strings); a dword holds four little-endian bytes; every
 // other "hex(N):" value exactly the bytes listed. An empty hex list is empty

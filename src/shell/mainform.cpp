@@ -5,6 +5,7 @@
 #include "output/exportcommand.h"
 #include "pathparts.h"
 #include "platform/dialoghost.h"
+#include "platform/filenames.h"
 #include "recentfiles.h"
 #include "views/chartview.h"
 #include "views/spreadsheetview.h"
@@ -71,7 +72,7 @@ void TSorvantMainForm::FormCreate(const QStringList &arguments)
     // The command line only chooses where the open dialog starts.
     CommandLinePath = commandLinePath(arguments);
     if (!CommandLinePath.isEmpty())
-        LastFolder = commandLineFolder(CommandLinePath, QDir::currentPath());
+        LastFolder = commandLineFolder(CommandLinePath, currentFolder());
 
     RecentFiles.clear();
     StoredSettings stored;
@@ -150,7 +151,7 @@ void TSorvantMainForm::OpenButtonClick()
     m_recentKnown = std::min(m_recentKnown + 1, kRecentFileCount);
     LastFolder = folderPart(path);
     if (!LastFolder.isEmpty())
-        QDir::setCurrent(LastFolder);
+        setCurrentFolder(LastFolder);
     CurrentFileName = fileNamePart(path);
     showFileInCaption(CurrentFileName);
     CurrentFile = path;

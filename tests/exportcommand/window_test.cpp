@@ -3,7 +3,9 @@
 
 #include "../shell/shellfixture.h"
 #include "controls/grid/datagrid.h"
+#include "platform/filenames.h"
 #include "shell/sorvantapplication.h"
+#include "views/spreadsheetview.h"
 
 #include <QAction>
 #include <QCursor>
@@ -192,4 +194,66 @@ int main(int argc, char **argv)
     SorvantApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+namespace {
+
+// Bytes of a file reached by its name's own bytes, which QFile cannot reach
+// when they are not UTF-8.
+QByteArray readByName(const QByteArray &name)
+{
+    QFile f;
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return "missing";
+    return f.readAll();
+}
+
+} // namespace
+
+TEST_F(ExportFromWindowTest, LogsAndFoldersWhoseNamesAreNotUtf8)
+{
+    // A folder copied from a USB stick written on Windows: "Récolte" in Latin-1.
+    const QByteArray folder = QFile::encodeName(temp.path()) + "/R\xe9" "colte";
+    ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+    const QString plain = writeCountingLog(QStringLiteral("plain.dat"), 50);
+    const QByteArray log = folder + "/caf\xe9.dat";
+    ASSERT_EQ(::rename(QFile::encodeName(plain).constData(), log.constData()), 0);
+    const QString logName = decodeFileName(log);
+    const QString folderName = decodeFileName(folder) + QLatin1Char('/');
+
+    {
+        auto form = makeForm();
+        answerOpen(logName);
+        form->OpenButton1->trigger();
+        EXPECT_TRUE(dialogs.messages.empty());
+        EXPECT_EQ(form->spreadsheet()->store().RowCount(), 3);
+        EXPECT_EQ(form->CurrentFile, logName);
+        EXPECT_EQ(form->LastFolder, folderName);
+
+        // Exported beside it; the file chosen is kept as its backup.
+        ASSERT_EQ(::close(::open(QByteArray(folder + "/r\xe9sultat.csv").constData(), O_WRONLY | O_CREAT, 0600)), 0);
+        dialogs.saveAnswers.push_back({true, decodeFileName(folder + "/r\xe9sultat.csv"), 1});
+        form->ExportButton->trigger();
+        EXPECT_TRUE(dialogs.messages.empty());
+        EXPECT_EQ(readByName(folder + "/r\xe9sultat.csv").count("\r\n"), 3);
+        EXPECT_EQ(readByName(folder + "/r\xe9sultat.BAK"), QByteArray());
+        QDir::setCurrent(savedCurrent);
+        form->close();
+    }
+
+    // The recent file and the folder are remembered as they were.
+    const StoredSettings stored = readBack();
+    EXPECT_EQ(stored.lastFolder, folderName);
+    EXPECT_EQ(stored.recentFiles.value(0), logName);
+    auto form = makeForm();
+    ASSERT_EQ(form->RecentFiles.value(0), logName);
+    form->CurrentFile = form->RecentFiles.value(0);
+    form->LoadLog();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(form->spreadsheet()->store().RowCount(), 3);
+
+    for (const char *name : {"/caf\xe9.dat", "/r\xe9sultat.csv", "/r\xe9sultat.BAK"})
+        ::unlink(QByteArray(folder + name).constData());
+    ::rmdir(folder.constData());
 }

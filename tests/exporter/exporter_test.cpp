@@ -16,6 +16,9 @@
 #include <memory>
 #include <set>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace sorvant;
@@ -319,4 +322,88 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+namespace {
+
+// Runs `program` with arguments given as bytes, as a shell passes them; QProcess
+// would encode them as text. Returns the exit code, -1 when it did not exit.
+int runWithByteArguments(const QByteArray &program, const std::vector<QByteArray> &args, const QByteArray &errFile)
+{
+    std::vector<QByteArray> all{program};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char *> argv;
+    for (QByteArray &a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int fd = ::open(errFile.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fd >= 0)
+            ::dup2(fd, 2);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+} // namespace
+
+TEST_F(ExporterTest, FileNamesThatAreNotUtf8)
+{
+    // Names from a USB stick written on Windows: Latin-1 bytes, not UTF-8.
+    const QByteArray folder = QFile::encodeName(dir.path()) + '/';
+    const QByteArray log = folder + "caf\xe9.dat";
+    ASSERT_EQ(::rename(QFile::encodeName(sampleLog("day.dat", 300, 5)).constData(), log.constData()), 0);
+    const QByteArray csv = folder + "r\xe9sultat.csv", xls = folder + "r\xe9sultat.xls", err = folder + "err.txt";
+    const int code = runWithByteArguments(QFile::encodeName(exporter()), {log, "--csv", csv, "--xls", xls}, err);
+    EXPECT_EQ(code, 0) << readAll(QFile::decodeName(err)).constData();
+
+    // The same export of the same log under a plain name.
+    ASSERT_EQ(::link(log.constData(), QFile::encodeName(path("plain.dat")).constData()), 0);
+    ASSERT_EQ(run(exporter(), {path("plain.dat"), QStringLiteral("--csv"), path("plain.csv"), QStringLiteral("--xls"),
+                               path("plain.xls")})
+                  .exitCode,
+              0);
+    const auto bytesOf = [](const QByteArray &name) {
+        QFile f;
+        const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 || !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+            return QByteArray("missing");
+        return f.readAll();
+    };
+    EXPECT_EQ(bytesOf(csv), readAll(path("plain.csv")));
+    EXPECT_EQ(readAll(path("plain.csv")).count("\r\n"), 1 + 300 / 25);
+    EXPECT_EQ(bytesOf(xls), readAll(path("plain.xls")));
+    // Nothing else appeared: no name with U+FFFD, no temporary file left.
+    // (QDir does not list names that are not UTF-8.)
+    std::set<QByteArray> names;
+    if (DIR *d = ::opendir(folder.constData())) {
+        while (const dirent *e = ::readdir(d))
+            names.insert(QByteArray(e->d_name));
+        ::closedir(d);
+    }
+    EXPECT_EQ(names, (std::set<QByteArray>{".", "..", "caf\xe9.dat", "err.txt", "plain.csv", "plain.dat", "plain.xls",
+                                           "r\xe9sultat.csv", "r\xe9sultat.xls"}));
+
+    // Names that differ only in such a byte are different files; the log
+    // itself is still refused as an output.
+    EXPECT_EQ(runWithByteArguments(QFile::encodeName(exporter()), {log, "--csv", folder + "caf\xe8.dat"}, err), 0);
+    EXPECT_EQ(bytesOf(folder + "caf\xe8.dat"), readAll(path("plain.csv")));
+    EXPECT_EQ(runWithByteArguments(QFile::encodeName(exporter()), {log, "--csv", folder + "r\xe9sultat.csv", "--xls",
+                                                                   folder + "r\xe8sultat.csv"},
+                                   err),
+              0);
+    EXPECT_EQ(runWithByteArguments(QFile::encodeName(exporter()), {log, "--csv", log}, err), 2);
+    EXPECT_TRUE(readAll(QFile::decodeName(err)).contains(" is the log " + log + " itself"));
+    EXPECT_EQ(bytesOf(log), readAll(path("plain.dat")));
+
+    // QTemporaryDir cannot see these names to remove them.
+    for (const QByteArray &name : names)
+        ::unlink(QByteArray(folder + name).constData());
+    for (const char *name : {"caf\xe8.dat", "r\xe8sultat.csv"})
+        ::unlink(QByteArray(folder + name).constData());
 }

@@ -1,3 +1,4 @@
+#include "platform/filenames.h"
 #include "platform/registryfile.h"
 #include "platform/usererror.h"
 
@@ -296,6 +297,9 @@ TEST_F(RegistryFileTest, AnyTextSurvivesARoundTrip)
         QStringLiteral("line\nbreak\r\nand \"quotes\""),
         QStringLiteral("\\\"\\\""),
         QString(),
+        // A file name that is not UTF-8, and lone surrogates of any kind.
+        decodeFileName(QByteArray("/media/usb/R\xe9" "colte/caf\xe9.dat")),
+        QString(QChar(0xD800)) + QChar(0xDFFF) + QChar(0xDBFF) + QLatin1Char('x') + QChar(0xDC00),
     };
     for (const QString &text : texts) {
         SCOPED_TRACE(text.toStdString());
@@ -315,6 +319,9 @@ TEST_F(RegistryFileTest, AnyTextSurvivesARoundTrip)
               QByteArray(R"("P\""="a\\b\"c")"));
     EXPECT_EQ(RegistryKey::formatValueLine(QStringLiteral("E"), {RegistryType::ExpandString, QByteArray("%H") + '\0'}),
               QByteArray("\"E\"=hex(2):25,00,48,00,00,00"));
+    // Such a name cannot be quoted as UTF-8: it is listed as its UTF-16 units.
+    EXPECT_EQ(RegistryKey::formatValueLine(QStringLiteral("F"), RegistryValue::string(decodeFileName("\xe9"))),
+              QByteArray("\"F\"=hex(1):e9,dc,00,00"));
 }
 
 TEST_F(RegistryFileTest, ReadsRegeditsUtf16Export)
