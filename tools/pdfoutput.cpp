@@ -3,21 +3,18 @@
 #include "output/printing/chartpage.h"
 #include "output/printing/gridprint.h"
 #include "output/printing/gridprinttable.h"
-#include "output/printing/qtprinterdevice.h"
+#include "output/printing/pdfwriterdevice.h"
 #include "platform/fonts.h"
+#include "platform/outputfile.h"
 #include "platform/usererror.h"
 #include "views/spreadsheetconfig.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
+#include <QIODevice>
 #include <QPalette>
 #include <QPrinter>
-#include <QTemporaryFile>
 
-#include <cstdio>
-#include <sys/stat.h>
 #include <functional>
 
 namespace sorvant {
@@ -36,39 +33,45 @@ QPageSize::PageSizeId paperId(const QString &name)
     return QPageSize::A4;
 }
 
-// Prints through a PDF printer into a file beside `path`, renamed over it
-// once the job has ended, so a failed job leaves nothing behind.
+// A sequential device over an OutputFile, for the PDF writer.
+class OutputFileDevice : public QIODevice
+{
+public:
+    explicit OutputFileDevice(OutputFile &file) : m_file(file) { open(QIODevice::WriteOnly); }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        return m_file.write(data, static_cast<std::size_t>(size)) ? size : -1;
+    }
+
+private:
+    OutputFile &m_file;
+};
+
+// Prints into a PDF written as every export is: beside the target and put in
+// place only once the job has ended, so a failed job leaves nothing behind.
 void printPdf(const QString &path, const QString &paper, const std::function<void(PrinterDevice &)> &job)
 {
-    const QFileInfo target(path);
-    QTemporaryFile temp(target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
-    if (!temp.open())
-        throw UserError(QStringLiteral("Cannot Create file %1").arg(path));
-    temp.close();
-
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(temp.fileName());
+    // The page as a PDF printer of that paper has it, so the pages are the
+    // ones the window's Print gives on such a printer.
+    QPrinter reference(QPrinter::HighResolution);
+    reference.setOutputFormat(QPrinter::PdfFormat);
     if (!paper.isEmpty())
-        printer.setPageSize(QPageSize(paperId(paper)));
-    QtPrinterDevice device(printer);
-    job(device);
-    // The temporary file is private; the PDF gets what a new file would get
-    // (or the permissions of the file it replaces).
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    const auto unixToQt = [](unsigned bits) {
-        const unsigned owner = (bits >> 6) & 7, group = (bits >> 3) & 7, other = bits & 7;
-        return QFileDevice::Permissions::fromInt(static_cast<int>(owner << 12 | owner << 8 | group << 4 | other));
-    };
-    const QFileDevice::Permissions keep = target.exists() ? QFile::permissions(target.absoluteFilePath())
-                                                          : unixToQt(0666u & ~static_cast<unsigned>(mask));
-    QFile::setPermissions(temp.fileName(), keep);
-    const QByteArray from = QFile::encodeName(temp.fileName());
-    const QByteArray to = QFile::encodeName(target.absoluteFilePath());
-    if (std::rename(from.constData(), to.constData()) != 0)
-        throw UserError(QStringLiteral("Cannot Create file %1").arg(path));
-    temp.setAutoRemove(false);
+        reference.setPageSize(QPageSize(paperId(paper)));
+
+    OutputFile file(path);
+    if (!file.open())
+        throw UserError(QStringLiteral("Cannot Create file ") + path);
+    OutputFileDevice output(file);
+    {
+        PdfWriterDevice device(&output, reference.pageLayout(), reference.resolution());
+        job(device);
+    }
+    if (!file.commit())
+        throw UserError(QStringLiteral("Error writing file %1: %2").arg(path, file.errorString()));
 }
 
 } // namespace

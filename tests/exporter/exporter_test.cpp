@@ -359,7 +359,9 @@ TEST_F(ExporterTest, FileNamesThatAreNotUtf8)
     const QByteArray log = folder + "caf\xe9.dat";
     ASSERT_EQ(::rename(QFile::encodeName(sampleLog("day.dat", 300, 5)).constData(), log.constData()), 0);
     const QByteArray csv = folder + "r\xe9sultat.csv", xls = folder + "r\xe9sultat.xls", err = folder + "err.txt";
-    const int code = runWithByteArguments(QFile::encodeName(exporter()), {log, "--csv", csv, "--xls", xls}, err);
+    const QByteArray pdf = folder + "r\xe9sultat.pdf";
+    const int code =
+        runWithByteArguments(QFile::encodeName(exporter()), {log, "--csv", csv, "--xls", xls, "--pdf", pdf}, err);
     EXPECT_EQ(code, 0) << readAll(QFile::decodeName(err)).constData();
 
     // The same export of the same log under a plain name.
@@ -378,6 +380,7 @@ TEST_F(ExporterTest, FileNamesThatAreNotUtf8)
     EXPECT_EQ(bytesOf(csv), readAll(path("plain.csv")));
     EXPECT_EQ(readAll(path("plain.csv")).count("\r\n"), 1 + 300 / 25);
     EXPECT_EQ(bytesOf(xls), readAll(path("plain.xls")));
+    EXPECT_TRUE(bytesOf(pdf).startsWith("%PDF-"));
     // Nothing else appeared: no name with U+FFFD, no temporary file left.
     // (QDir does not list names that are not UTF-8.)
     std::set<QByteArray> names;
@@ -387,7 +390,7 @@ TEST_F(ExporterTest, FileNamesThatAreNotUtf8)
         ::closedir(d);
     }
     EXPECT_EQ(names, (std::set<QByteArray>{".", "..", "caf\xe9.dat", "err.txt", "plain.csv", "plain.dat", "plain.xls",
-                                           "r\xe9sultat.csv", "r\xe9sultat.xls"}));
+                                           "r\xe9sultat.csv", "r\xe9sultat.pdf", "r\xe9sultat.xls"}));
 
     // Names that differ only in such a byte are different files; the log
     // itself is still refused as an output.
