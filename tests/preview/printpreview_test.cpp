@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QPainter>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
 
@@ -137,6 +138,30 @@ TEST(PrintPreview, ZoomAndFitToTheWindow)
     w.form.zoomOutAction()->trigger();
     w.form.zoomOutAction()->trigger();
     EXPECT_LT(view->zoom(), fitted);
+}
+
+TEST(PrintPreview, ZoomedFarInOnlyThePartInViewIsDrawnAndNothingHugeIsKept)
+{
+    CountingDocument doc(3);
+    PreviewWindow w(doc);
+    sorvant::PreviewPagesView *view = w.form.pagesView();
+    for (int i = 0; i < 40; ++i)
+        w.form.zoomInAction()->trigger();
+    view->horizontalScrollBar()->setValue(0);
+    view->setCurrentPage(0);
+    const int before = view->pagesDrawn();
+    const QImage shot = view->viewport()->grab().toImage();
+    EXPECT_GT(view->pagesDrawn(), before);
+    EXPECT_LE(view->cachedBytes(), sorvant::PreviewPagesView::kCacheBytes);
+    // The page's top-left corner is in view: its 10 mm margin is white, and
+    // the black square the page draws starts right after it.
+    const QRect page = view->pageRect(0);
+    const double pxPerMm = page.width() / 210.0;
+    const QPoint inMargin = page.topLeft() + QPoint(int(5 * pxPerMm), int(5 * pxPerMm));
+    const QPoint inSquare = page.topLeft() + QPoint(int(12 * pxPerMm), int(12 * pxPerMm));
+    ASSERT_TRUE(view->viewport()->rect().contains(inSquare));
+    EXPECT_EQ(shot.pixelColor(inMargin * shot.devicePixelRatio()), QColor(Qt::white));
+    EXPECT_EQ(shot.pixelColor(inSquare * shot.devicePixelRatio()), QColor(Qt::black));
 }
 
 TEST(PrintPreview, PrintSetupRedrawsOnlyWhenSettingsChanged)

@@ -192,17 +192,19 @@ void PreviewPagesView::notifyPage()
     }
 }
 
-const QImage &PreviewPagesView::pageImage(int index, const QSize &size)
+qint64 PreviewPagesView::cachedBytes() const
 {
-    for (auto it = m_cache.begin(); it != m_cache.end(); ++it) {
-        if (it->first == index && it->second.size() == size) {
-            m_cache.splice(m_cache.begin(), m_cache, it);
-            return m_cache.front().second;
-        }
-    }
+    qint64 bytes = 0;
+    for (const auto &page : m_cache)
+        bytes += page.second.sizeInBytes();
+    return bytes;
+}
+
+QImage PreviewPagesView::renderPage(int index, const QSize &size, const QRect &part) const
+{
     const QPageLayout layout = m_document->pageLayout();
     const int dpi = std::max(1, m_document->resolution());
-    QImage image(size, QImage::Format_RGB32);
+    QImage image(part.size(), QImage::Format_RGB32);
     image.fill(Qt::white);
     // The image claims the printer's resolution, so fonts given in points
     // come out as many printer pixels as on paper; the transform then takes
@@ -210,22 +212,53 @@ const QImage &PreviewPagesView::pageImage(int index, const QSize &size)
     const int dotsPerMeter = static_cast<int>(std::lround(dpi / 0.0254));
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
-    {
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        const QRectF printable = layout.paintRect(QPageLayout::Point);
-        painter.translate(printable.left() * m_zoom, printable.top() * m_zoom);
-        const double scale = m_zoom * 72.0 / dpi;
-        painter.scale(scale, scale);
-        painter.setClipRect(QRectF(0, 0, printable.width() * dpi / 72.0, printable.height() * dpi / 72.0));
-        m_document->drawPage(index, painter);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    const double zoom = size.width() / layout.fullRect(QPageLayout::Point).width();
+    const QRectF printable = layout.paintRect(QPageLayout::Point);
+    painter.translate(printable.left() * zoom - part.left(), printable.top() * zoom - part.top());
+    const double scale = zoom * 72.0 / dpi;
+    painter.scale(scale, scale);
+    painter.setClipRect(QRectF(0, 0, printable.width() * dpi / 72.0, printable.height() * dpi / 72.0));
+    m_document->drawPage(index, painter);
+    return image;
+}
+
+void PreviewPagesView::drawPage(QPainter &painter, int index, const QRect &rect)
+{
+    const QSize size = rect.size();
+    const qint64 bytes = qint64(size.width()) * size.height() * 4;
+    if (bytes > kCacheBytes / 2) {
+        // Zoomed in far: only the part in view is drawn, and not kept, so a
+        // page never costs more memory than the window shows.
+        const QRect visible = rect.intersected(viewport()->rect());
+        if (visible.isEmpty())
+            return;
+        painter.drawImage(visible.topLeft(), renderPage(index, size, visible.translated(-rect.topLeft())));
+        ++m_drawn;
+        return;
     }
+    for (auto it = m_cache.begin(); it != m_cache.end(); ++it) {
+        if (it->first == index && it->second.size() == size) {
+            m_cache.splice(m_cache.begin(), m_cache, it);
+            painter.drawImage(rect.topLeft(), m_cache.front().second);
+            return;
+        }
+    }
+    m_cache.emplace_front(index, renderPage(index, size, QRect(QPoint(0, 0), size)));
     ++m_drawn;
-    m_cache.emplace_front(index, std::move(image));
-    while (m_cache.size() > static_cast<std::size_t>(kCachedPages))
-        m_cache.pop_back();
-    return m_cache.front().second;
+    painter.drawImage(rect.topLeft(), m_cache.front().second);
+    // The pages kept are the most recent ones that fit the budget.
+    qint64 kept = 0;
+    auto it = m_cache.begin();
+    for (std::size_t n = 0; it != m_cache.end(); ++it, ++n) {
+        kept += it->second.sizeInBytes();
+        if (kept > kCacheBytes || n >= static_cast<std::size_t>(kCachedPages))
+            break;
+    }
+    if (it != m_cache.begin())
+        m_cache.erase(it, m_cache.end());
 }
 
 void PreviewPagesView::paintEvent(QPaintEvent *)
@@ -233,7 +266,6 @@ void PreviewPagesView::paintEvent(QPaintEvent *)
     QPainter painter(viewport());
     if (!m_document || pageCount() == 0)
         return;
-    const QSize size = pageSizePixels();
     const int first = std::max(0, (verticalScrollBar()->value() / std::max(1, rowHeight())) * columns());
     for (int index = first; index < pageCount(); ++index) {
         const QRect rect = pageRect(index);
@@ -242,7 +274,7 @@ void PreviewPagesView::paintEvent(QPaintEvent *)
         if (!rect.intersects(viewport()->rect()))
             continue;
         painter.fillRect(rect.translated(3, 3), palette().color(QPalette::Shadow));
-        painter.drawImage(rect.topLeft(), pageImage(index, size));
+        drawPage(painter, index, rect);
         painter.setPen(palette().color(QPalette::Mid));
         painter.drawRect(rect.adjusted(0, 0, -1, -1));
     }

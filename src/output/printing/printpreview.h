@@ -49,11 +49,14 @@ public:
 
     // Pages drawn since the document was set (for tests and benchmarks).
     int pagesDrawn() const { return m_drawn; }
+    // Memory held by the pictures of pages kept for repainting.
+    qint64 cachedBytes() const;
     // Where page `index` is, in viewport coordinates.
     QRect pageRect(int index) const;
 
     static constexpr int kMargin = 12;    // around and between pages
     static constexpr int kCachedPages = 8;
+    static constexpr qint64 kCacheBytes = 24 * 1024 * 1024; // pictures of pages kept
 
 signals:
     void currentPageChanged(int index);
@@ -72,7 +75,9 @@ private:
     QSize contentSize() const;
     void updateScrollBars();
     void applyFit();
-    const QImage &pageImage(int index, const QSize &size);
+    // Page `index` drawn at `size`, the part `part` of it.
+    QImage renderPage(int index, const QSize &size, const QRect &part) const;
+    void drawPage(QPainter &painter, int index, const QRect &rect);
     void notifyPage();
 
     const PreviewDocument *m_document = nullptr;
