@@ -280,3 +280,46 @@ TEST(PrintChartPage, HiddenSeriesAndZoomPrintAsShown)
 }
 
 } // namespace
+
+namespace {
+
+// Columns holding ink of the chart's title, in the band above the plot.
+std::pair<int, int> titleInk(const QImage &image, int bandHeight)
+{
+    int left = image.width(), right = -1;
+    for (int y = 0; y < bandHeight; ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            // The title is navy; the frame's gradient is pale.
+            if (c.blue() > 60 && c.red() < 60 && c.green() < 60) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    return {left, right};
+}
+
+TEST(PrintChartPage, TheTitleKeepsItsLetterSpacingOnAHighResolutionPrinter)
+{
+    SorvantChart chart;
+    load(chart.chart, 30);
+    const QSize size(925, 640);
+    const auto render = [&](int dpi) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        const int dpm = static_cast<int>(std::lround(dpi / 0.0254));
+        image.setDotsPerMeterX(dpm);
+        image.setDotsPerMeterY(dpm);
+        QPainter painter(&image);
+        chart.chart.PrintPartial(painter, QRect(QPoint(0, 0), size));
+        return image;
+    };
+    const auto screen = titleInk(render(96), 60);
+    const auto printer = titleInk(render(1200), 60);
+    ASSERT_LT(screen.first, screen.second);
+    EXPECT_NEAR(printer.first, screen.first, 3);
+    EXPECT_NEAR(printer.second, screen.second, 3);
+}
+
+} // namespace

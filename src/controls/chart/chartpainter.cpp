@@ -3,10 +3,12 @@
 #include "chartlayout.h"
 
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QScreen>
 
 #include <cmath>
 
@@ -26,11 +28,28 @@ QPointF textOrigin(const QFontMetricsF &fm, const QRectF &box, const QString &te
     return QPointF(x, y);
 }
 
+// Qt widens an absolute letter spacing by the device's resolution over the
+// screen's, on top of the painter's own scaling: on a 1200 dpi printer the
+// title's letters would stand twelve times as far apart as on screen. The
+// layout measured the text at the screen's resolution, so the spacing is
+// narrowed back by the same ratio.
+QFont fontForDevice(const QPainter &p, QFont font)
+{
+    if (font.letterSpacingType() != QFont::AbsoluteSpacing || font.letterSpacing() == 0 || !p.device())
+        return font;
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const double screenDpi = screen ? screen->logicalDotsPerInchY() : 96.0;
+    const int deviceDpi = p.device()->logicalDpiY();
+    if (deviceDpi > 0 && std::abs(deviceDpi - screenDpi) > 0.5)
+        font.setLetterSpacing(QFont::AbsoluteSpacing, font.letterSpacing() * screenDpi / deviceDpi);
+    return font;
+}
+
 void drawText(QPainter &p, const ChartText &t, int flags = Qt::AlignCenter)
 {
     if (!t.visible())
         return;
-    p.setFont(t.font);
+    p.setFont(fontForDevice(p, t.font));
     p.setPen(t.colour);
     const QFontMetricsF fm(t.font);
     if (t.angle == 0) {
