@@ -15,4 +15,6 @@ export TMPDIR="$sandbox"
 export QT_QPA_PLATFORM=offscreen
 export LC_ALL=C.UTF-8
 unset DISPLAY WAYLAND_DISPLAY
+# Only the sanitizer build reads this: leaks of system libraries, not ours.
+export LSAN_OPTIONS="suppressions=$(cd "$(dirname "$0")" && pwd)/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 "$@"
