@@ -6,6 +6,7 @@
 #include <QKeySequence>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QStyle>
@@ -334,9 +335,9 @@ TPrintPreviewForm::TPrintPreviewForm(QWidget *parent) : QDialog(parent)
                      QKeySequence());
     m_setup->setVisible(false);
     m_toolBar->addSeparator();
-    m_first = action(st->standardIcon(QStyle::SP_MediaSkipBackward), QStringLiteral("First page"),
+    m_first = action(st->standardIcon(QStyle::SP_MediaSkipBackward), QStringLiteral("First"),
                      QKeySequence(Qt::CTRL | Qt::Key_Home));
-    m_previous = action(st->standardIcon(QStyle::SP_MediaSeekBackward), QStringLiteral("Previous page"),
+    m_previous = action(st->standardIcon(QStyle::SP_MediaSeekBackward), QStringLiteral("Previous"),
                         QKeySequence(Qt::Key_PageUp));
     m_pageBox = new QSpinBox(this);
     m_pageBox->setObjectName(QStringLiteral("PageBox"));
@@ -344,27 +345,25 @@ TPrintPreviewForm::TPrintPreviewForm(QWidget *parent) : QDialog(parent)
     m_pageBox->setKeyboardTracking(false);
     m_pageBox->setAlignment(Qt::AlignRight);
     m_toolBar->addWidget(m_pageBox);
-    m_next = action(st->standardIcon(QStyle::SP_MediaSeekForward), QStringLiteral("Next page"),
+    m_next = action(st->standardIcon(QStyle::SP_MediaSeekForward), QStringLiteral("Next"),
                     QKeySequence(Qt::Key_PageDown));
-    m_last = action(st->standardIcon(QStyle::SP_MediaSkipForward), QStringLiteral("Last page"),
+    m_last = action(st->standardIcon(QStyle::SP_MediaSkipForward), QStringLiteral("Last"),
                     QKeySequence(Qt::CTRL | Qt::Key_End));
     m_toolBar->addSeparator();
-    m_zoomOut = action(QIcon::fromTheme(QStringLiteral("zoom-out")), QStringLiteral("Zoom out"),
+    m_zoomOut = action(QIcon::fromTheme(QStringLiteral("zoom-out")), QStringLiteral("Zoom Out"),
                        QKeySequence::ZoomOut);
-    m_zoomIn = action(QIcon::fromTheme(QStringLiteral("zoom-in")), QStringLiteral("Zoom in"), QKeySequence::ZoomIn);
-    m_fitWidth = action(QIcon::fromTheme(QStringLiteral("zoom-fit-width")), QStringLiteral("Fit width"),
+    m_zoomIn = action(QIcon::fromTheme(QStringLiteral("zoom-in")), QStringLiteral("Zoom In"), QKeySequence::ZoomIn);
+    m_fitWidth = action(QIcon::fromTheme(QStringLiteral("zoom-fit-width")), QStringLiteral("Fit Width"),
                         QKeySequence());
-    m_fitPage = action(QIcon::fromTheme(QStringLiteral("zoom-fit-best")), QStringLiteral("Fit page"),
+    m_fitPage = action(QIcon::fromTheme(QStringLiteral("zoom-fit-best")), QStringLiteral("Fit Page"),
                        QKeySequence());
     m_toolBar->addSeparator();
-    m_single = action(QIcon(), QStringLiteral("Page by page"), QKeySequence());
-    m_facingPages = action(QIcon(), QStringLiteral("Facing pages"), QKeySequence());
+    m_single = action(QIcon(), QStringLiteral("One Page"), QKeySequence());
+    m_facingPages = action(QIcon(), QStringLiteral("Facing Pages"), QKeySequence());
     for (QAction *a : {m_fitWidth, m_fitPage, m_single, m_facingPages})
         a->setCheckable(true);
     m_single->setChecked(true);
     m_fitPage->setChecked(true);
-    QAction *close = action(QIcon(), QStringLiteral("&Close"), QKeySequence());
-    connect(close, &QAction::triggered, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -402,7 +401,18 @@ TPrintPreviewForm::TPrintPreviewForm(QWidget *parent) : QDialog(parent)
     connect(m_single, &QAction::toggled, this, [this](bool on) { m_facingPages->setChecked(!on); });
     connect(m_facingPages, &QAction::toggled, this, [this](bool on) { m_single->setChecked(!on); });
 
-    resize(760, 900);
+    resize(760, 1000);
+}
+
+void TPrintPreviewForm::showEvent(QShowEvent *event)
+{
+    // Room for every tool (the Print Setup button may have been added since
+    // construction) and a page that can be read, within the screen.
+    QSize size(std::max(width(), m_toolBar->sizeHint().width()), height());
+    if (const QScreen *screen = this->screen())
+        size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    resize(size);
+    QDialog::showEvent(event);
 }
 
 void TPrintPreviewForm::setDocument(const PreviewDocument *document)

@@ -126,6 +126,9 @@ public:
     // Runs the Print Setup button's action and redraws when it changed something.
     void runSetup();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void pageChanged(int index);
     void refreshTotal();
