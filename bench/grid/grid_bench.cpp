@@ -10,6 +10,8 @@
 #include <QImage>
 #include <QScrollBar>
 
+#include "dryingrun.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -21,22 +23,8 @@ using namespace sorvant;
 LogStore &fullLog()
 {
     static LogStore records;
-    if (records.count() == 0) {
-        for (std::size_t i = 0; i < LogStore::kCapacity; ++i) {
-            LogRecord &r = records.data()[i];
-            r = LogRecord{};
-            r.GrainTempInsideDryer = static_cast<std::int16_t>(150 + i % 40);
-            r.WetGrainTemp = static_cast<std::int16_t>(600 + i % 90);
-            r.MoistureIn = static_cast<std::uint16_t>(190 + i % 70);
-            r.DriedGrainTemp = static_cast<std::int16_t>(800 + i % 50);
-            r.MoistureOut = static_cast<std::uint16_t>(140 + i % 20);
-            r.UnloadRate = static_cast<std::uint16_t>(100 + i % 60);
-            r.BinNumber = static_cast<std::uint8_t>(1 + i / 20000 % 9);
-            r.Hour = static_cast<std::uint8_t>(i / 300 % 24);
-            r.Minute = static_cast<std::uint8_t>(i / 5 % 60);
-        }
-        records.setCount(LogStore::kCapacity);
-    }
+    if (records.count() == 0)
+        bench::fillDryingRun(records);
     return records;
 }
 

@@ -23,15 +23,6 @@
 namespace sorvant::bench {
 namespace {
 
-double residentMB()
-{
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = f.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toDouble() * 4096.0 / (1024.0 * 1024.0) : 0;
-}
-
 // The preview is modal: the measuring happens where it would wait.
 class PreviewDialogs : public FixedAnswerDialogs
 {

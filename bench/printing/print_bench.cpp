@@ -19,6 +19,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "dryingrun.h"
+
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -40,20 +42,7 @@ struct FullTable {
     {
         configureSpreadsheetStore(store);
         auto records = std::make_unique<LogStore>();
-        for (std::size_t i = 0; i < LogStore::kCapacity; ++i) {
-            LogRecord &r = records->data()[i];
-            r = LogRecord{};
-            r.GrainTempInsideDryer = static_cast<std::int16_t>(150 + i % 40);
-            r.WetGrainTemp = static_cast<std::int16_t>(600 + i % 90);
-            r.MoistureIn = static_cast<std::uint16_t>(190 + i % 70);
-            r.DriedGrainTemp = static_cast<std::int16_t>(800 + i % 50);
-            r.MoistureOut = static_cast<std::uint16_t>(140 + i % 20);
-            r.UnloadRate = static_cast<std::uint16_t>(100 + i % 60);
-            r.BinNumber = static_cast<std::uint8_t>(1 + i / 20000 % 9);
-            r.Hour = static_cast<std::uint8_t>(i / 300 % 24);
-            r.Minute = static_cast<std::uint8_t>(i / 5 % 60);
-        }
-        records->setCount(LogStore::kCapacity);
+        bench::fillDryingRun(*records);
         GridTableSink sink(store);
         LoadTargets targets;
         targets.table = &sink;

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
@@ -32,6 +33,16 @@ inline QTemporaryDir &isolateHome(bool offscreen)
     if (offscreen)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     return home;
+}
+
+// The resident memory of this process, in MB.
+inline double residentMB()
+{
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = f.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() * 4096.0 / (1024.0 * 1024.0) : 0;
 }
 
 // A demo log of `records` records written by make-sample-log.
