@@ -72,7 +72,8 @@ QString usageText()
         "               starting print settings\n"
         "  --chart-pdf FILE  print one page of the chart into a PDF file, as Print\n"
         "               does: landscape, under the date line (--page, --3d, --markers,\n"
-        "               --hide-series as for --chart-png)\n"
+        "               --hide-series as for --chart-png); laid out as the chart\n"
+        "               stands in Sorvant's window, 925x606, or at --size WxH\n"
         "  --paper SIZE A4, Letter, Legal or A3 for the PDF files (default: the\n"
         "               system's paper)\n"
         "  --print-settings FILE  print --pdf with the settings saved in FILE by\n"
@@ -196,6 +197,7 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
             if (wh.size() != 2 || !parseWhole(wh[0], 1, INT32_MAX, o.chartWidth)
                 || !parseWhole(wh[1], 1, INT32_MAX, o.chartHeight))
                 return badArguments(message, QStringLiteral("--size takes WIDTHxHEIGHT in pixels"));
+            o.chartSizeGiven = true;
             if (o.chartWidth > kMaxImageSide || o.chartHeight > kMaxImageSide
                 || qint64(o.chartWidth) * o.chartHeight * 4 > kMaxImageBytes)
                 return badArguments(message, QStringLiteral("--size %1x%2 is too large: at most %3 pixels a side and "
@@ -406,6 +408,10 @@ int runExport(const ExportOptions &o, std::FILE *errors)
     if (chart && !o.chartPdf.isEmpty()) {
         ChartImageRequest request;
         request.page = o.chartPage;
+        // Laid out as the window shows it at its designed size, unless asked
+        // otherwise: the page's texts and lines then stand as a Print from
+        // the window puts them.
+        request.size = o.chartSizeGiven ? QSize(o.chartWidth, o.chartHeight) : kWindowChartSize;
         request.view3D = o.chart3D;
         request.markers = o.chartMarkers;
         request.hiddenSeries = o.hiddenSeries;

@@ -21,6 +21,7 @@ struct ExportOptions {
     QString chartPng; // empty: no chart image asked for
     int chartPage = 1;
     int chartWidth = 1200, chartHeight = 800;
+    bool chartSizeGiven = false; // --size: also the size a --chart-pdf is laid out at
     bool chart3D = false;
     bool chartMarkers = false;
     std::vector<int> hiddenSeries; // 1 to 6: Series1 to Series6

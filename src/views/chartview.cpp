@@ -172,6 +172,10 @@ void setPlaceholderPoints(ChartModel &chart)
 
 ChartView::ChartView(QWidget *parent) : QObject(parent)
 {
+    // The chart names Tahoma: without the compatible faces its labels would
+    // take another face's height and the layout would differ from a printout
+    // made without the window.
+    registerChartFonts();
     configureChart(m_model);
     setPlaceholderPoints(m_model);
     m_widget = new TDataChart(&m_model, parent);

@@ -92,6 +92,11 @@ private:
     QPointer<TChartScrollBar> m_scrollBar;
 };
 
+// The chart's size in the main window at its designed size: what a chart
+// printout made without a window is laid out at, so its texts and lines
+// stand in the proportions a Print from the window gives.
+constexpr QSize kWindowChartSize(925, 606);
+
 // What a chart image shows.
 struct ChartImageRequest {
     int page = 1;

@@ -11,6 +11,7 @@
 #include "views/spreadsheetview.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -394,6 +395,65 @@ TEST_F(PrintTest, TheExporterPrintsTheWindowsPagesAlsoWithSavedSettings)
               1);
     EXPECT_TRUE(errors.contains("typo.ini")) << errors.constData();
     EXPECT_FALSE(QFile::exists(cli));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PrintTest, AWindowlessChartPrintoutIsLaidOutAtTheWindowsChartSize)
+{
+    auto form = makeForm();
+    form->resize(925, 711);
+    form->show();
+    form->ChangeViewButton->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(form->Chart->size(), kWindowChartSize);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PrintTest, TheExportersChartPdfIsTheWindowsChartPrintout)
+{
+    if (!pdfwords::available())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    auto form = makePrintingForm();
+    form->resize(925, 711);
+    form->show();
+    const QString log = writeCountingLog(QStringLiteral("c.dat"), 25 * 40);
+    answerOpen(log);
+    form->OpenButtonClick();
+    form->ChangeViewButton->trigger();
+    QApplication::processEvents();
+    form->chartView()->model().setPage(2);
+    dialogs.printAnswers = {true};
+    form->PrintButton->trigger();
+    const QString cli = temp.filePath(QStringLiteral("out/chart.pdf"));
+    ASSERT_EQ(runExporter({log, QStringLiteral("--chart-pdf"), cli, QStringLiteral("--page"), QStringLiteral("2"),
+                           QStringLiteral("--paper"), QStringLiteral("A4")}),
+              0);
+    const auto a = pdfwords::read(pdfPath()), b = pdfwords::read(cli);
+    ASSERT_EQ(a.size(), 1u);
+    ASSERT_EQ(b.size(), 1u);
+    // Every word below the date line (whose clock differs) in the same place.
+    const auto belowDateLine = [](const pdfwords::Page &page) {
+        std::vector<pdfwords::Word> words;
+        for (const pdfwords::Word &w : page.words) {
+            if (w.yMin > 30)
+                words.push_back(w);
+        }
+        return words;
+    };
+    const auto wa = belowDateLine(a[0]), wb = belowDateLine(b[0]);
+    ASSERT_GT(wa.size(), 20u);
+    ASSERT_EQ(wa.size(), wb.size());
+    for (std::size_t i = 0; i < wa.size(); ++i) {
+        EXPECT_EQ(wa[i].text, wb[i].text);
+        EXPECT_NEAR(pdfwords::tenthsMm(wa[i].xMin), pdfwords::tenthsMm(wb[i].xMin), 2.0) << wa[i].text.toStdString();
+        EXPECT_NEAR(pdfwords::tenthsMm(wa[i].yMin), pdfwords::tenthsMm(wb[i].yMin), 2.0) << wa[i].text.toStdString();
+    }
 }
 
 } // namespace
