@@ -224,6 +224,7 @@ struct FitCase {
     const char *name;
     TFitToPage fit;
     int pageWidth;
+    int leftSize, rightSize;
     int expectedWidth; // w(c) of every column
     int expectedRowText;
 };
@@ -244,14 +245,18 @@ TEST_P(GridPagePlanFit, ScalesColumnsAndFonts)
     FakeMeasurer m;
     PrintSettings s;
     s.FitToPage = c.fit;
+    s.LeftSize = c.leftSize;
+    s.RightSize = c.rightSize;
     const GridPagePlan plan(t, s, c.pageWidth, 2800, m);
     for (int col = 0; col < 3; ++col)
         EXPECT_EQ(plan.columnWidth(col), c.expectedWidth);
     EXPECT_EQ(plan.rowTextHeight(1), c.expectedRowText);
-    if (c.expectedWidth != 140) { // scaled to fill the width, within a tenth a column
+    EXPECT_EQ(plan.sp(), 20) << "spacings are not scaled";
+    if (c.expectedWidth != 140) { // scaled to fill the width between the margins, within a tenth a column
         const GridPage p = plan.page(0);
-        EXPECT_LE(p.right - p.left, c.pageWidth);
-        EXPECT_GE(p.right - p.left, c.pageWidth - 3);
+        const int room = c.pageWidth - c.leftSize - c.rightSize;
+        EXPECT_LE(p.right - p.left, room);
+        EXPECT_GE(p.right - p.left, room - 3);
     }
 }
 
@@ -259,14 +264,19 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, GridPagePlanFit,
     ::testing::Values(
         // k = (2000 − 60) / (480 − 60) = 4.619; 8 pt becomes 130 high, a line 162.
-        FitCase{"NeverLeavesAsIs", fpNever, 2000, 140, 35},
-        FitCase{"ShrinkOnANarrowSheetLeavesAsIs", fpShrink, 2000, 140, 35},
-        FitCase{"AlwaysFillsTheWidth", fpAlways, 2000, 646, 162},
-        FitCase{"GrowFillsTheWidth", fpGrow, 2000, 646, 162},
-        FitCase{"CustomActsAsAlways", fpCustom, 2000, 646, 162},
+        FitCase{"NeverLeavesAsIs", fpNever, 2000, 0, 0, 140, 35},
+        FitCase{"ShrinkOnANarrowSheetLeavesAsIs", fpShrink, 2000, 0, 0, 140, 35},
+        FitCase{"AlwaysFillsTheWidth", fpAlways, 2000, 0, 0, 646, 162},
+        FitCase{"GrowFillsTheWidth", fpGrow, 2000, 0, 0, 646, 162},
+        FitCase{"CustomActsAsAlways", fpCustom, 2000, 0, 0, 646, 162},
+        // k = (2000 − 300 − 60) / 420 = 3.905; 8 pt becomes 110 high, a line 137.
+        FitCase{"AlwaysFillsBetweenTheMargins", fpAlways, 2000, 100, 200, 546, 137},
+        // k = (624 − 60) / 420 = 94 / 70: 140 × k is 188 exactly, though the
+        // product of the rounded quotient falls a hair short of it.
+        FitCase{"AlwaysFillsExactly", fpAlways, 624, 0, 0, 188, 46},
         // k = (300 − 60) / 420 = 0.571; 8 pt becomes 16 high, a line 20.
-        FitCase{"ShrinkToANarrowPage", fpShrink, 300, 80, 20},
-        FitCase{"GrowOnANarrowPageLeavesAsIs", fpGrow, 300, 140, 35}),
+        FitCase{"ShrinkToANarrowPage", fpShrink, 300, 0, 0, 80, 20},
+        FitCase{"GrowOnANarrowPageLeavesAsIs", fpGrow, 300, 0, 0, 140, 35}),
     [](const auto &param) { return std::string(param.param.name); });
 
 struct BorderCase {
