@@ -535,6 +535,26 @@ TEST(PrintTexts, DatePatterns)
     EXPECT_EQ(printTimeText(QTime(9, 5, 59)), QStringLiteral("09:05"));
 }
 
+TEST(PrintTexts, SeparatorsComeFromTheLocale)
+{
+    const QLocale before;
+    const QDateTime when(QDate(2011, 3, 5), QTime(14, 7, 9));
+    struct Case {
+        QLocale locale;
+        const char *time, *date;
+    };
+    for (const Case &c : {Case{QLocale(QLocale::German, QLocale::Germany), "14:07", "05.03.2011"},
+                          Case{QLocale(QLocale::Finnish, QLocale::Finland), "14.07", "05.03.2011"},
+                          Case{QLocale(QLocale::Swedish, QLocale::Sweden), "14:07", "05-03-2011"}}) {
+        SCOPED_TRACE(c.locale.name().toStdString());
+        QLocale::setDefault(c.locale);
+        EXPECT_EQ(printTimeText(when.time()), QString::fromUtf8(c.time));
+        EXPECT_EQ(printDateText(when, QStringLiteral("dd/mm/yyyy")), QString::fromUtf8(c.date));
+        EXPECT_EQ(printDateText(when, QStringLiteral("hh:nn")), QString::fromUtf8(c.time));
+    }
+    QLocale::setDefault(before);
+}
+
 TEST(GridPagePlan, ScreenSizesWhenAutoSizeIsOff)
 {
     FakeTable t = filledTable(2, 3);
