@@ -500,14 +500,32 @@ TEST(GridPagePlan, PlacesSlotsAndFurtherTitleLines)
     const auto &date = texts.lines[1];
     EXPECT_EQ(date.width, 11 * 14);
     EXPECT_EQ(date.x, (2000 - 11 * 14) / 2);
+    // A bottom title of three lines fills the reserve made for it, its last
+    // line on the footer line: below that line it would leave the page.
     const auto &title = texts.lines[2];
     EXPECT_EQ(title.text(), QStringLiteral(" abc"));
     EXPECT_EQ(title.x, 2000 - 4 * 14 - 30 - 20);
-    EXPECT_EQ(title.y, 2800 - 50 - 4 - 35);
+    EXPECT_EQ(title.y, 2800 - 50 - 4 - 35 - 2 * 35);
     EXPECT_EQ(texts.lines[3].text(), QStringLiteral("de"));
     EXPECT_EQ(texts.lines[3].x, 2000 - 2 * 14 - 30 - 20);
     EXPECT_EQ(texts.lines[3].y, title.y + 35);
-    EXPECT_EQ(texts.lines[4].y, title.y + 70);
+    EXPECT_EQ(texts.lines[4].y, 2800 - 50 - 4 - 35);
+    for (const PrintSlotLine &line : texts.lines) {
+        if (line.slot >= SlotBottomLeft) {
+            EXPECT_GE(line.y, 2800 - plan.bottomReserve()) << line.text().toStdString();
+            EXPECT_LE(line.y + 35, 2800 - 50) << line.text().toStdString();
+        }
+    }
+
+    // A top title grows downwards into the top band.
+    s.Title = ppTopRight;
+    const GridPagePlan top(t, s, 2000, 2800, m);
+    EXPECT_EQ(top.topBand(), 20 + 35 + 4 + 2 * 35);
+    const PrintPageTexts topTexts = top.pageTexts(0, QDateTime(QDate(2011, 3, 5), QTime(9, 1)));
+    ASSERT_EQ(topTexts.lines.size(), 5u);
+    EXPECT_EQ(topTexts.lines[2].y, 20);
+    EXPECT_EQ(topTexts.lines[4].y, 20 + 70);
+    EXPECT_LE(topTexts.lines[4].y + 35, top.topBand());
 }
 
 TEST(PrintTexts, MarkupRuns)
