@@ -73,6 +73,29 @@ TEST(GridPagePlan, MeasuresWidthsAndHeightsOfTheCells)
     EXPECT_EQ(p.rows[2].y, 47 + 47);
 }
 
+TEST(GridPagePlan, WithoutDisplayFontsCellsTakeTheTableAndFixedFonts)
+{
+    FakeTable t(2, 2);
+    t.set(0, 0, "ab");
+    t.set(1, 0, "abc");
+    t.set(0, 1, "abcd");
+    t.set(1, 1, "a");
+    FakeMeasurer m;
+    PrintSettings s;
+    s.UseDisplayFont = false;
+    s.Font.Size = 12;      // 42 high: 21 a character, a line 52
+    s.FixedFont.Size = 10; // 35 high, bold: 21 a character, a line 43
+    s.FixedFont.Bold = true;
+    const GridPagePlan plan(t, s, 2000, 2800, m);
+    EXPECT_EQ(plan.g(), 52 / 8);
+    EXPECT_EQ(plan.columnWidth(0), 4 * 21); // the fixed column in FixedFont
+    EXPECT_EQ(plan.columnWidth(1), 3 * 21); // the header in FixedFont, wider than "a" in Font
+    EXPECT_EQ(plan.rowTextHeight(0), 43);   // the header row: fixed cells only
+    EXPECT_EQ(plan.rowTextHeight(1), 52);   // a data row: the taller of the two fonts
+    EXPECT_TRUE(plan.cellFont(true).Bold);
+    EXPECT_EQ(plan.cellFont(false).Size, 12);
+}
+
 TEST(GridPagePlan, UncentredStartsAtTheLeftMarginAndSpacingsAdd)
 {
     FakeTable t = filledTable(2, 3);
