@@ -73,6 +73,29 @@ TEST(GridPagePlan, MeasuresWidthsAndHeightsOfTheCells)
     EXPECT_EQ(p.rows[2].y, 47 + 47);
 }
 
+TEST(GridPagePlan, WithoutDisplayFontsCellsTakeTheTableAndFixedFonts)
+{
+    FakeTable t(2, 2);
+    t.set(0, 0, "ab");
+    t.set(1, 0, "abc");
+    t.set(0, 1, "abcd");
+    t.set(1, 1, "a");
+    FakeMeasurer m;
+    PrintSettings s;
+    s.UseDisplayFont = false;
+    s.Font.Size = 12;      // 42 high: 21 a character, a line 52
+    s.FixedFont.Size = 10; // 35 high, bold: 21 a character, a line 43
+    s.FixedFont.Bold = true;
+    const GridPagePlan plan(t, s, 2000, 2800, m);
+    EXPECT_EQ(plan.g(), 52 / 8);
+    EXPECT_EQ(plan.columnWidth(0), 4 * 21); // the fixed column in FixedFont
+    EXPECT_EQ(plan.columnWidth(1), 3 * 21); // the header in FixedFont, wider than "a" in Font
+    EXPECT_EQ(plan.rowTextHeight(0), 43);   // the header row: fixed cells only
+    EXPECT_EQ(plan.rowTextHeight(1), 52);   // a data row: the taller of the two fonts
+    EXPECT_TRUE(plan.cellFont(true).Bold);
+    EXPECT_EQ(plan.cellFont(false).Size, 12);
+}
+
 TEST(GridPagePlan, UncentredStartsAtTheLeftMarginAndSpacingsAdd)
 {
     FakeTable t = filledTable(2, 3);
@@ -224,6 +247,7 @@ struct FitCase {
     const char *name;
     TFitToPage fit;
     int pageWidth;
+    int leftSize, rightSize;
     int expectedWidth; // w(c) of every column
     int expectedRowText;
 };
@@ -244,14 +268,18 @@ TEST_P(GridPagePlanFit, ScalesColumnsAndFonts)
     FakeMeasurer m;
     PrintSettings s;
     s.FitToPage = c.fit;
+    s.LeftSize = c.leftSize;
+    s.RightSize = c.rightSize;
     const GridPagePlan plan(t, s, c.pageWidth, 2800, m);
     for (int col = 0; col < 3; ++col)
         EXPECT_EQ(plan.columnWidth(col), c.expectedWidth);
     EXPECT_EQ(plan.rowTextHeight(1), c.expectedRowText);
-    if (c.expectedWidth != 140) { // scaled to fill the width, within a tenth a column
+    EXPECT_EQ(plan.sp(), 20) << "spacings are not scaled";
+    if (c.expectedWidth != 140) { // scaled to fill the width between the margins, within a tenth a column
         const GridPage p = plan.page(0);
-        EXPECT_LE(p.right - p.left, c.pageWidth);
-        EXPECT_GE(p.right - p.left, c.pageWidth - 3);
+        const int room = c.pageWidth - c.leftSize - c.rightSize;
+        EXPECT_LE(p.right - p.left, room);
+        EXPECT_GE(p.right - p.left, room - 3);
     }
 }
 
@@ -259,14 +287,19 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, GridPagePlanFit,
     ::testing::Values(
         // k = (2000 − 60) / (480 − 60) = 4.619; 8 pt becomes 130 high, a line 162.
-        FitCase{"NeverLeavesAsIs", fpNever, 2000, 140, 35},
-        FitCase{"ShrinkOnANarrowSheetLeavesAsIs", fpShrink, 2000, 140, 35},
-        FitCase{"AlwaysFillsTheWidth", fpAlways, 2000, 646, 162},
-        FitCase{"GrowFillsTheWidth", fpGrow, 2000, 646, 162},
-        FitCase{"CustomActsAsAlways", fpCustom, 2000, 646, 162},
+        FitCase{"NeverLeavesAsIs", fpNever, 2000, 0, 0, 140, 35},
+        FitCase{"ShrinkOnANarrowSheetLeavesAsIs", fpShrink, 2000, 0, 0, 140, 35},
+        FitCase{"AlwaysFillsTheWidth", fpAlways, 2000, 0, 0, 646, 162},
+        FitCase{"GrowFillsTheWidth", fpGrow, 2000, 0, 0, 646, 162},
+        FitCase{"CustomActsAsAlways", fpCustom, 2000, 0, 0, 646, 162},
+        // k = (2000 − 300 − 60) / 420 = 3.905; 8 pt becomes 110 high, a line 137.
+        FitCase{"AlwaysFillsBetweenTheMargins", fpAlways, 2000, 100, 200, 546, 137},
+        // k = (624 − 60) / 420 = 94 / 70: 140 × k is 188 exactly, though the
+        // product of the rounded quotient falls a hair short of it.
+        FitCase{"AlwaysFillsExactly", fpAlways, 624, 0, 0, 188, 46},
         // k = (300 − 60) / 420 = 0.571; 8 pt becomes 16 high, a line 20.
-        FitCase{"ShrinkToANarrowPage", fpShrink, 300, 80, 20},
-        FitCase{"GrowOnANarrowPageLeavesAsIs", fpGrow, 300, 140, 35}),
+        FitCase{"ShrinkToANarrowPage", fpShrink, 300, 0, 0, 80, 20},
+        FitCase{"GrowOnANarrowPageLeavesAsIs", fpGrow, 300, 0, 0, 140, 35}),
     [](const auto &param) { return std::string(param.param.name); });
 
 struct BorderCase {
@@ -490,14 +523,32 @@ TEST(GridPagePlan, PlacesSlotsAndFurtherTitleLines)
     const auto &date = texts.lines[1];
     EXPECT_EQ(date.width, 11 * 14);
     EXPECT_EQ(date.x, (2000 - 11 * 14) / 2);
+    // A bottom title of three lines fills the reserve made for it, its last
+    // line on the footer line: below that line it would leave the page.
     const auto &title = texts.lines[2];
     EXPECT_EQ(title.text(), QStringLiteral(" abc"));
     EXPECT_EQ(title.x, 2000 - 4 * 14 - 30 - 20);
-    EXPECT_EQ(title.y, 2800 - 50 - 4 - 35);
+    EXPECT_EQ(title.y, 2800 - 50 - 4 - 35 - 2 * 35);
     EXPECT_EQ(texts.lines[3].text(), QStringLiteral("de"));
     EXPECT_EQ(texts.lines[3].x, 2000 - 2 * 14 - 30 - 20);
     EXPECT_EQ(texts.lines[3].y, title.y + 35);
-    EXPECT_EQ(texts.lines[4].y, title.y + 70);
+    EXPECT_EQ(texts.lines[4].y, 2800 - 50 - 4 - 35);
+    for (const PrintSlotLine &line : texts.lines) {
+        if (line.slot >= SlotBottomLeft) {
+            EXPECT_GE(line.y, 2800 - plan.bottomReserve()) << line.text().toStdString();
+            EXPECT_LE(line.y + 35, 2800 - 50) << line.text().toStdString();
+        }
+    }
+
+    // A top title grows downwards into the top band.
+    s.Title = ppTopRight;
+    const GridPagePlan top(t, s, 2000, 2800, m);
+    EXPECT_EQ(top.topBand(), 20 + 35 + 4 + 2 * 35);
+    const PrintPageTexts topTexts = top.pageTexts(0, QDateTime(QDate(2011, 3, 5), QTime(9, 1)));
+    ASSERT_EQ(topTexts.lines.size(), 5u);
+    EXPECT_EQ(topTexts.lines[2].y, 20);
+    EXPECT_EQ(topTexts.lines[4].y, 20 + 70);
+    EXPECT_LE(topTexts.lines[4].y + 35, top.topBand());
 }
 
 TEST(PrintTexts, MarkupRuns)
@@ -523,6 +574,26 @@ TEST(PrintTexts, DatePatterns)
     EXPECT_TRUE(regional.startsWith(QLocale().toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ')));
     EXPECT_TRUE(regional.contains(QStringLiteral("14:07:09")));
     EXPECT_EQ(printTimeText(QTime(9, 5, 59)), QStringLiteral("09:05"));
+}
+
+TEST(PrintTexts, SeparatorsComeFromTheLocale)
+{
+    const QLocale before;
+    const QDateTime when(QDate(2011, 3, 5), QTime(14, 7, 9));
+    struct Case {
+        QLocale locale;
+        const char *time, *date;
+    };
+    for (const Case &c : {Case{QLocale(QLocale::German, QLocale::Germany), "14:07", "05.03.2011"},
+                          Case{QLocale(QLocale::Finnish, QLocale::Finland), "14.07", "05.03.2011"},
+                          Case{QLocale(QLocale::Swedish, QLocale::Sweden), "14:07", "05-03-2011"}}) {
+        SCOPED_TRACE(c.locale.name().toStdString());
+        QLocale::setDefault(c.locale);
+        EXPECT_EQ(printTimeText(when.time()), QString::fromUtf8(c.time));
+        EXPECT_EQ(printDateText(when, QStringLiteral("dd/mm/yyyy")), QString::fromUtf8(c.date));
+        EXPECT_EQ(printDateText(when, QStringLiteral("hh:nn")), QString::fromUtf8(c.time));
+    }
+    QLocale::setDefault(before);
 }
 
 TEST(GridPagePlan, ScreenSizesWhenAutoSizeIsOff)

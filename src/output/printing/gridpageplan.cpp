@@ -217,8 +217,10 @@ void GridPagePlan::fitToPage()
     if (k == 1.0)
         return;
     m_k = k;
+    // The same hair of slack as the font heights: a width that k scales to a
+    // whole number must not lose a tenth to the rounding of the quotient.
     for (int &w : m_w)
-        w = static_cast<int>(w * k);
+        w = static_cast<int>(std::floor(w * k + 1e-9));
 }
 
 void GridPagePlan::planBands()

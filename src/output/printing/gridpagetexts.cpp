@@ -275,22 +275,31 @@ PrintPageTexts GridPagePlan::pageTexts(int index, const QDateTime &now) const
     };
     const int topY = s.HeaderSize;
     const int bottomY = m_H - s.FooterSize - m_g - m_hF;
+    // A title of several lines puts its further lines under its slot line.
+    // Both reserves grow upwards from the rows by those lines, so a top title
+    // starts on the header line and a bottom one starts higher, ending on the
+    // footer line: hung below the footer line they would run into the bottom
+    // margin and off the page while the space kept for them stayed empty.
+    const bool furtherTitleLines =
+        titleFromLines && s.TitleLines.size() > 1 && s.Title >= ppTopLeft && s.Title <= ppBottomCenter;
+    const int titleSlot = furtherTitleLines ? slotOf(s.Title) : -1;
+    const bool titleOnTop = titleSlot <= SlotTopCenter;
+    const int titleStep =
+        furtherTitleLines ? m_measurer.lineHeight(titleOnTop ? s.HeaderFont : s.FooterFont, m_k) : 0;
+    const int titleY =
+        titleOnTop ? topY : bottomY - static_cast<int>(s.TitleLines.size() - 1) * titleStep;
     for (int slot = 0; slot < SlotCount; ++slot) {
         auto &runs = slotRuns[static_cast<std::size_t>(slot)];
         for (const PrintTextRun &r : runs)
             out.slotTexts[static_cast<std::size_t>(slot)] += r.text;
         if (!runs.empty())
-            place(slot, std::move(runs), slot <= SlotTopCenter ? topY : bottomY);
+            place(slot, std::move(runs), slot == titleSlot ? titleY : slot <= SlotTopCenter ? topY : bottomY);
     }
-    // Further lines of a title of several lines, under the title's slot line.
-    if (titleFromLines && s.TitleLines.size() > 1 && s.Title != ppNone) {
-        const int slot = slotOf(s.Title);
-        const bool top = slot <= SlotTopCenter;
-        const int step = m_measurer.lineHeight(top ? s.HeaderFont : s.FooterFont, m_k);
-        int y = top ? topY : bottomY;
+    if (furtherTitleLines) {
+        int y = titleY;
         for (qsizetype i = 1; i < s.TitleLines.size(); ++i) {
-            y += step;
-            place(slot, printTextRuns(s.TitleLines.at(i)), y);
+            y += titleStep;
+            place(titleSlot, printTextRuns(s.TitleLines.at(i)), y);
         }
     }
     return out;
