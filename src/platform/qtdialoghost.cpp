@@ -2,11 +2,16 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPushButton>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace sorvant {
 
@@ -55,6 +60,41 @@ QMessageBox::Icon qtIcon(MessageIcon icon)
     case MessageIcon::None: break;
     }
     return QMessageBox::NoIcon;
+}
+
+// The font as Qt's font dialog can show it. The dialog falls back to the
+// application's face for a face the system only substitutes (Arial drawn as
+// Liberation Sans), and to its first style when no style carries the name it
+// derives from weight and slant (DejaVu Sans would show as "Oblique").
+QFont fontDialogPreset(const QFont &font)
+{
+    QFont preset = font;
+    if (!QFontDatabase::families().contains(font.family()))
+        preset.setFamily(QFontInfo(font).family());
+    QString best;
+    int bestDistance = 0;
+    for (const QString &style : QFontDatabase::styles(preset.family())) {
+        const QFont styled = QFontDatabase::font(preset.family(), style, std::max(1, font.pointSize()));
+        if (styled.italic() != font.italic())
+            continue;
+        const int distance = std::abs(int(styled.weight()) - int(font.weight()));
+        // Of equal weights the shortest name is the plain one ("Book" before
+        // "Condensed").
+        if (best.isEmpty() || distance < bestDistance
+            || (distance == bestDistance && style.size() < best.size())) {
+            best = style;
+            bestDistance = distance;
+        }
+    }
+    if (!best.isEmpty())
+        preset.setStyleName(best);
+    return preset;
+}
+
+bool sameChoice(const QFont &a, const QFont &b)
+{
+    return a.family() == b.family() && a.pointSize() == b.pointSize() && a.bold() == b.bold()
+        && a.italic() == b.italic() && a.underline() == b.underline() && a.strikeOut() == b.strikeOut();
 }
 
 } // namespace
@@ -124,10 +164,16 @@ bool QtDialogHost::pageSetup(QWidget *parent, QPrinter &printer)
 
 bool QtDialogHost::chooseFont(QWidget *parent, QFont &font)
 {
-    QFontDialog dialog(font, parent);
+    QFontDialog dialog(fontDialogPreset(font), parent);
+    const QFont shown = dialog.currentFont();
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    font = dialog.selectedFont();
+    // Confirmed as it was shown: the font stays exactly as it was, also where
+    // the dialog could show it only approximately (a substituted face, a face
+    // without that size).
+    const QFont chosen = dialog.selectedFont();
+    if (!sameChoice(chosen, shown))
+        font = chosen;
     return true;
 }
 

@@ -1,3 +1,4 @@
+#include "platform/fonts.h"
 #include "platform/qtdialoghost.h"
 
 #include "filetestutil.h"
@@ -7,6 +8,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -20,6 +22,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <tuple>
 
 using namespace sorvant;
 
@@ -214,4 +218,52 @@ TEST(QtDialogHostTest, PrintDialogAnswersWhetherToPrint)
     printer.setOutputFileName(dir.filePath(QStringLiteral("page.pdf")));
     whenShown<QPrintDialog>([](QPrintDialog *d) { static_cast<QDialog *>(d)->accept(); });
     EXPECT_TRUE(host.print(nullptr, printer));
+}
+
+TEST(QtDialogHostTest, FontDialogShowsTheFontAndConfirmedUnchangedKeepsIt)
+{
+    ModalWatchdog watchdog;
+    QtDialogHost host;
+    registerCompatibleFonts(); // the faces the program itself offers, where installed
+
+    // Presets the font dialog is known to show otherwise: a face the system
+    // only substitutes, a face with fixed sizes only, and a face whose plain
+    // style the dialog would not pick by itself.
+    for (const auto &[family, points, bold] : {std::tuple{"MS Sans Serif", 8, false}, std::tuple{"Arial", 10, false},
+                                               std::tuple{"DejaVu Sans", 8, false}, std::tuple{"DejaVu Sans", 12, true}}) {
+        QFont preset{QString::fromLatin1(family)};
+        preset.setPointSize(points);
+        preset.setBold(bold);
+        QFont font = preset;
+        QFont shown;
+        whenShown<QFontDialog>([&shown](QFontDialog *d) {
+            shown = d->currentFont();
+            d->accept();
+        });
+        EXPECT_TRUE(host.chooseFont(nullptr, font));
+        const std::string what = family + std::string(" ") + std::to_string(points);
+        EXPECT_EQ(shown.italic(), false) << what;
+        EXPECT_EQ(shown.bold(), bold) << what;
+        EXPECT_EQ(font.family(), preset.family()) << what;
+        EXPECT_EQ(font.pointSize(), points) << what;
+        EXPECT_EQ(font.bold(), bold) << what;
+        EXPECT_FALSE(font.italic()) << what;
+    }
+
+    // A font the user picks replaces it; Cancel leaves it.
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSize(8);
+    whenShown<QFontDialog>([](QFontDialog *d) {
+        QFont other(QStringLiteral("DejaVu Sans"));
+        other.setPointSize(14);
+        other.setBold(true);
+        d->setCurrentFont(other);
+        d->accept();
+    });
+    EXPECT_TRUE(host.chooseFont(nullptr, font));
+    EXPECT_EQ(font.pointSize(), 14);
+    EXPECT_TRUE(font.bold());
+    whenShown<QFontDialog>([](QFontDialog *d) { d->reject(); });
+    EXPECT_FALSE(host.chooseFont(nullptr, font));
+    EXPECT_EQ(font.pointSize(), 14);
 }

@@ -3,7 +3,9 @@
 
 #include "scripteddialoghost.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
@@ -178,6 +180,20 @@ TEST_F(PrintSettingsDialogTest, EnablingRulesAndOutOfListValues)
     EXPECT_EQ(settings.Date, ppBottomRight);
     EXPECT_EQ(settings.Borders, pbNoborder);
     EXPECT_EQ(settings.FitToPage, fpCustom);
+}
+
+TEST_F(PrintSettingsDialogTest, OneLineTextsTakeNoLineBreaks)
+{
+    settings.PageNr = ppBottomCenter;
+    open([](TGridPrintSettingsForm &form) {
+        QApplication::clipboard()->setText(QStringLiteral("Page\r\nof\nthe"));
+        form.pagePrefixEdit()->setFocus();
+        form.pagePrefixEdit()->paste();
+        return int(QDialog::Accepted);
+    });
+    // A line break would make the settings file refuse the whole save.
+    EXPECT_EQ(settings.PagePrefix, QStringLiteral("Page of the"));
+    EXPECT_TRUE(SavePrintSettings(settings, QStringLiteral("DataLogPrinterSettings.ini"), printSettingsSection()));
 }
 
 TEST_F(PrintSettingsDialogTest, FontButtonsGoThroughTheFontDialog)

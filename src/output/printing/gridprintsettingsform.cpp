@@ -14,10 +14,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QValidator>
 
 #include <algorithm>
 
@@ -59,6 +61,24 @@ protected:
         if (value() > 0.0)
             enabled |= StepDownEnabled;
         return enabled;
+    }
+};
+
+// Keeps a one-line text on one line: a pasted line break becomes a blank,
+// as no line of the settings file could hold it.
+class OneLineValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &cursor) const override
+    {
+        static const QRegularExpression lineBreaks(QStringLiteral("\\r\\n|[\\r\\n]"));
+        if (input.contains(QLatin1Char('\n')) || input.contains(QLatin1Char('\r'))) {
+            const QString before = input.left(cursor).replace(lineBreaks, QStringLiteral(" "));
+            input = before + input.mid(cursor).replace(lineBreaks, QStringLiteral(" "));
+            cursor = int(before.size());
+        }
+        return Acceptable;
     }
 };
 
@@ -106,6 +126,7 @@ QLineEdit *lineEdit(QWidget *parent, const char *name, int y)
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(QLatin1String(name));
     edit->setGeometry(kFieldX, y, kFieldWidth, kRowHeight);
+    edit->setValidator(new OneLineValidator(edit));
     return edit;
 }
 
