@@ -143,25 +143,6 @@ TEST_F(PrintTest, APrinterThatCannotStartIsReportedAndTheOrientationRestored)
     EXPECT_TRUE(QFile::exists(pdfPath()));
 }
 
-// What the preview draws of a page, as an image of `size` pixels.
-QImage previewImage(const PreviewDocument &doc, int index, const QSize &size)
-{
-    const QPageLayout layout = doc.pageLayout();
-    const double zoom = size.width() / layout.fullRect(QPageLayout::Point).width();
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    const int dpm = static_cast<int>(std::lround(doc.resolution() / 0.0254));
-    image.setDotsPerMeterX(dpm);
-    image.setDotsPerMeterY(dpm);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF printable = layout.paintRect(QPageLayout::Point);
-    painter.translate(printable.left() * zoom, printable.top() * zoom);
-    painter.scale(zoom * 72.0 / doc.resolution(), zoom * 72.0 / doc.resolution());
-    doc.drawPage(index, painter);
-    return image;
-}
-
 // The rows of pixels that a ruled line crosses from side to side: more than
 // half of the row is dark.
 std::vector<int> ruledRows(const QImage &image)
@@ -248,7 +229,8 @@ TEST_F(PrintTest, PreviewShowsThePagesPrintGivesAndPrintsFromThePreview)
     const QImage printed(png + QStringLiteral(".png"));
     ASSERT_FALSE(printed.isNull());
     const std::vector<int> printedRows = ruledRows(printed);
-    const std::vector<int> drawnRows = ruledRows(previewImage(doc, 1, printed.size()));
+    const std::vector<int> drawnRows =
+        ruledRows(renderPreviewPage(doc, 1, printed.size(), QRect(QPoint(0, 0), printed.size())));
     ASSERT_GT(printedRows.size(), 20u);
     ASSERT_EQ(drawnRows.size(), printedRows.size());
     for (std::size_t i = 0; i < printedRows.size(); ++i)

@@ -26,6 +26,31 @@ constexpr double kMaxZoom = 8.0;
 
 } // namespace
 
+QImage renderPreviewPage(const PreviewDocument &document, int index, const QSize &size, const QRect &part)
+{
+    const QPageLayout layout = document.pageLayout();
+    const int dpi = std::max(1, document.resolution());
+    QImage image(part.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    // The image claims the printer's resolution, so fonts given in points
+    // come out as many printer pixels as on paper; the transform then takes
+    // printer pixels down to the zoom. Nothing is clipped to the printable
+    // area: a line on its edge prints whole, and is shown whole.
+    const int dotsPerMeter = static_cast<int>(std::lround(dpi / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    const double zoom = size.width() / layout.fullRect(QPageLayout::Point).width();
+    const QRectF printable = layout.paintRect(QPageLayout::Point);
+    painter.translate(printable.left() * zoom - part.left(), printable.top() * zoom - part.top());
+    const double scale = zoom * 72.0 / dpi;
+    painter.scale(scale, scale);
+    document.drawPage(index, painter);
+    return image;
+}
+
 // --- PreviewPagesView --------------------------------------------------------
 
 PreviewPagesView::PreviewPagesView(QWidget *parent) : QAbstractScrollArea(parent)
@@ -201,31 +226,6 @@ qint64 PreviewPagesView::cachedBytes() const
     return bytes;
 }
 
-QImage PreviewPagesView::renderPage(int index, const QSize &size, const QRect &part) const
-{
-    const QPageLayout layout = m_document->pageLayout();
-    const int dpi = std::max(1, m_document->resolution());
-    QImage image(part.size(), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    // The image claims the printer's resolution, so fonts given in points
-    // come out as many printer pixels as on paper; the transform then takes
-    // printer pixels down to the zoom.
-    const int dotsPerMeter = static_cast<int>(std::lround(dpi / 0.0254));
-    image.setDotsPerMeterX(dotsPerMeter);
-    image.setDotsPerMeterY(dotsPerMeter);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    const double zoom = size.width() / layout.fullRect(QPageLayout::Point).width();
-    const QRectF printable = layout.paintRect(QPageLayout::Point);
-    painter.translate(printable.left() * zoom - part.left(), printable.top() * zoom - part.top());
-    const double scale = zoom * 72.0 / dpi;
-    painter.scale(scale, scale);
-    painter.setClipRect(QRectF(0, 0, printable.width() * dpi / 72.0, printable.height() * dpi / 72.0));
-    m_document->drawPage(index, painter);
-    return image;
-}
-
 void PreviewPagesView::drawPage(QPainter &painter, int index, const QRect &rect)
 {
     const QSize size = rect.size();
@@ -236,7 +236,8 @@ void PreviewPagesView::drawPage(QPainter &painter, int index, const QRect &rect)
         const QRect visible = rect.intersected(viewport()->rect());
         if (visible.isEmpty())
             return;
-        painter.drawImage(visible.topLeft(), renderPage(index, size, visible.translated(-rect.topLeft())));
+        painter.drawImage(visible.topLeft(),
+                          renderPreviewPage(*m_document, index, size, visible.translated(-rect.topLeft())));
         ++m_drawn;
         return;
     }
@@ -247,7 +248,7 @@ void PreviewPagesView::drawPage(QPainter &painter, int index, const QRect &rect)
             return;
         }
     }
-    m_cache.emplace_front(index, renderPage(index, size, QRect(QPoint(0, 0), size)));
+    m_cache.emplace_front(index, renderPreviewPage(*m_document, index, size, QRect(QPoint(0, 0), size)));
     ++m_drawn;
     painter.drawImage(rect.topLeft(), m_cache.front().second);
     // The pages kept are the most recent ones that fit the budget.

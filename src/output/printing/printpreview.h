@@ -16,6 +16,10 @@ class QToolBar;
 
 namespace sorvant {
 
+// Page `index` of `document` drawn on white paper of `size` screen pixels,
+// the part `part` of it (in those pixels): what the preview shows.
+QImage renderPreviewPage(const PreviewDocument &document, int index, const QSize &size, const QRect &part);
+
 // Shows the pages of a PreviewDocument one under the other, or in facing
 // pairs, at any zoom. Only pages in view are drawn, each at the zoom it is
 // shown at, and the last few are kept as pictures, so memory does not grow
@@ -75,8 +79,6 @@ private:
     QSize contentSize() const;
     void updateScrollBars();
     void applyFit();
-    // Page `index` drawn at `size`, the part `part` of it.
-    QImage renderPage(int index, const QSize &size, const QRect &part) const;
     void drawPage(QPainter &painter, int index, const QRect &rect);
     void notifyPage();
 
