@@ -405,28 +405,29 @@ int runExport(const ExportOptions &o, std::FILE *errors)
         write([&] { SaveToXLS(grid, o.xls, systemDecimalSeparator()); });
     if (!o.pdf.isEmpty())
         write([&] { writeSpreadsheetPdf(grid, printSettings, o.pdf, o.paper); });
-    if (chart && !o.chartPdf.isEmpty()) {
+    // The chart as the options set it up, seen at `size`.
+    const auto chartRequest = [&o](const QSize &size) {
         ChartImageRequest request;
         request.page = o.chartPage;
-        // Laid out as the window shows it at its designed size, unless asked
-        // otherwise: the page's texts and lines then stand as a Print from
-        // the window puts them.
-        request.size = o.chartSizeGiven ? QSize(o.chartWidth, o.chartHeight) : kWindowChartSize;
+        request.size = size;
         request.view3D = o.chart3D;
         request.markers = o.chartMarkers;
         request.hiddenSeries = o.hiddenSeries;
+        return request;
+    };
+    if (chart && !o.chartPdf.isEmpty()) {
+        // Laid out as the window shows it at its designed size, unless asked
+        // otherwise: the page's texts and lines then stand as a Print from
+        // the window puts them.
+        const ChartImageRequest request =
+            chartRequest(o.chartSizeGiven ? QSize(o.chartWidth, o.chartHeight) : kWindowChartSize);
         write([&] {
             chart->apply(request);
             writeChartPdf(chart->model(), o.chartPdf, o.paper);
         });
     }
     if (chart && !o.chartPng.isEmpty()) {
-        ChartImageRequest request;
-        request.page = o.chartPage;
-        request.size = QSize(o.chartWidth, o.chartHeight);
-        request.view3D = o.chart3D;
-        request.markers = o.chartMarkers;
-        request.hiddenSeries = o.hiddenSeries;
+        const ChartImageRequest request = chartRequest(QSize(o.chartWidth, o.chartHeight));
         write([&] { chart->writePng(request, o.chartPng); });
     }
     return exitCode;

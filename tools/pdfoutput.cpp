@@ -4,7 +4,6 @@
 #include "output/printing/gridprint.h"
 #include "output/printing/gridprinttable.h"
 #include "output/printing/pdfwriterdevice.h"
-#include "platform/fonts.h"
 #include "platform/outputfile.h"
 #include "platform/usererror.h"
 #include "views/spreadsheetconfig.h"
@@ -21,16 +20,20 @@ namespace sorvant {
 
 namespace {
 
-QPageSize::PageSizeId paperId(const QString &name)
+struct Paper {
+    const char *name;
+    QPageSize::PageSizeId id;
+};
+constexpr Paper kPapers[] = {
+    {"a4", QPageSize::A4}, {"letter", QPageSize::Letter}, {"legal", QPageSize::Legal}, {"a3", QPageSize::A3}};
+
+const Paper *findPaper(const QString &name)
 {
-    const QString n = name.toLower();
-    if (n == QLatin1String("letter"))
-        return QPageSize::Letter;
-    if (n == QLatin1String("legal"))
-        return QPageSize::Legal;
-    if (n == QLatin1String("a3"))
-        return QPageSize::A3;
-    return QPageSize::A4;
+    for (const Paper &p : kPapers) {
+        if (name.compare(QLatin1String(p.name), Qt::CaseInsensitive) == 0)
+            return &p;
+    }
+    return nullptr;
 }
 
 // A sequential device over an OutputFile, for the PDF writer.
@@ -59,8 +62,8 @@ void printPdf(const QString &path, const QString &paper, const std::function<voi
     // ones the window's Print gives on such a printer.
     QPrinter reference(QPrinter::HighResolution);
     reference.setOutputFormat(QPrinter::PdfFormat);
-    if (!paper.isEmpty())
-        reference.setPageSize(QPageSize(paperId(paper)));
+    if (const Paper *p = findPaper(paper))
+        reference.setPageSize(QPageSize(p->id));
 
     OutputFile file(path);
     if (!file.open())
@@ -78,25 +81,16 @@ void printPdf(const QString &path, const QString &paper, const std::function<voi
 
 bool isPaperName(const QString &name)
 {
-    static const char *const names[] = {"a4", "letter", "legal", "a3"};
-    for (const char *n : names) {
-        if (name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
+    return findPaper(name) != nullptr;
 }
 
 void writeSpreadsheetPdf(const DataGridStore &grid, const PrintSettings &settings, const QString &path,
                          const QString &paper)
 {
-    // The window's faces, so the pages are the ones its Print gives.
-    registerCompatibleFonts();
     GridPrintLook look;
     look.dataFont = spreadsheetFont(false);
     look.fixedFont = spreadsheetFont(true);
-    const QPalette palette = QGuiApplication::palette();
-    look.windowColor = palette.color(QPalette::Active, QPalette::Base);
-    look.fixedColor = palette.color(QPalette::Active, QPalette::Button);
+    look.takeColors(QGuiApplication::palette());
     look.fixedRowHeight = kFixedRowHeight;
     look.defaultRowHeight = kDefaultRowHeight;
     const DataGridPrintTable table(grid, look);

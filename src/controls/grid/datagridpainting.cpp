@@ -52,6 +52,12 @@ QFont fittingFont(const QFont &font, const QRect &area, const QString &text)
     // narrowed, step by step, until it wraps into the lines there are: a
     // header reads whole rather than losing its first and last line.
     constexpr int kNarrowest = 75; // per cent of the normal width
+    // Almost every cell holds one short line: it fits as it is, and is not
+    // laid out a second time on every repaint to learn that.
+    const QFontMetrics metrics(font);
+    if (!text.contains(QLatin1Char('\n')) && metrics.height() <= area.height()
+        && metrics.horizontalAdvance(text) <= area.width())
+        return font;
     QFont fitted = font;
     for (int stretch = 100; stretch >= kNarrowest; stretch -= 5) {
         fitted.setStretch(stretch);

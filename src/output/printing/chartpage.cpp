@@ -1,15 +1,15 @@
 #include "chartpage.h"
 
 #include "controls/chart/chartmodel.h"
+#include "platform/busypointer.h"
 #include "platform/usererror.h"
 
 #include <QFont>
-#include <QCursor>
-#include <QGuiApplication>
 #include <QPainter>
 #include <QPrinter>
 
 #include <algorithm>
+#include <optional>
 
 namespace sorvant {
 
@@ -33,26 +33,24 @@ QString longTimePattern(const QLocale &locale)
 }
 
 // Keeps the orientation the print dialog left and the normal pointer,
-// whatever way the job ends.
+// whatever way the job ends: landscape first, then the busy pointer, and
+// back in the opposite order.
 class ChartJobGuard
 {
 public:
     explicit ChartJobGuard(PrinterDevice &printer) : m_printer(printer), m_orientation(printer.orientation())
     {
         m_printer.setOrientation(poLandscape);
-        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        m_busy.emplace();
     }
-    ~ChartJobGuard()
-    {
-        m_printer.setOrientation(m_orientation);
-        QGuiApplication::restoreOverrideCursor();
-    }
+    ~ChartJobGuard() { m_printer.setOrientation(m_orientation); }
     ChartJobGuard(const ChartJobGuard &) = delete;
     ChartJobGuard &operator=(const ChartJobGuard &) = delete;
 
 private:
     PrinterDevice &m_printer;
     TPrinterOrientation m_orientation;
+    std::optional<BusyPointer> m_busy;
 };
 
 } // namespace

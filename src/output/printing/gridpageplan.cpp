@@ -8,6 +8,11 @@
 
 namespace sorvant {
 
+int printLength(int pixels, int dpi)
+{
+    return static_cast<int>(std::lround(254.0 * pixels / std::max(1, dpi)));
+}
+
 int printCharHeight(int points, double k)
 {
     // A hair of slack so that 8 pt at k = 1 gives 28 whatever the rounding

@@ -36,6 +36,10 @@ public:
 // Character height in tenths of a millimetre of a font of `points` at scale k.
 int printCharHeight(int points, double k);
 
+// The length in tenths of a millimetre of `pixels` at `dpi` dots per inch,
+// rounded: how W and H come from the printer's printable area.
+int printLength(int pixels, int dpi);
+
 // One styled piece of a header or footer text: the slot font plus `styleBits`
 // (1 bold, 2 italic, 4 underline, as TPrintFont::styleBits()).
 struct PrintTextRun {

@@ -6,7 +6,6 @@
 #include <QPrinter>
 
 #include <algorithm>
-#include <cmath>
 
 namespace sorvant {
 
@@ -29,10 +28,9 @@ void GridPreviewDocument::refresh()
                                                                         : QPageLayout::Portrait);
     m_resolution = std::max(1, m_printer.resolution());
     const QSize pixels = m_layout.paintRectPixels(m_resolution).size();
-    const int W = static_cast<int>(std::lround(254.0 * pixels.width() / m_resolution));
-    const int H = static_cast<int>(std::lround(254.0 * pixels.height() / m_resolution));
     m_painter.reset();
-    m_plan = std::make_unique<GridPagePlan>(m_table, m_settings, W, H, *m_measurer);
+    m_plan = std::make_unique<GridPagePlan>(m_table, m_settings, printLength(pixels.width(), m_resolution),
+                                            printLength(pixels.height(), m_resolution), *m_measurer);
     m_painter = std::make_unique<GridPagePainter>(*m_plan);
 }
 

@@ -7,7 +7,7 @@
 #include "logdata/sinks.h"
 #include "platform/usererror.h"
 
-#include <cmath>
+#include <algorithm>
 
 namespace sorvant {
 
@@ -53,8 +53,8 @@ void PrintGrid(PrinterDevice &printer, const GridPrintTable &table, const PrintS
         const QSize pixels = printer.printableSizePixels();
         const int dpiX = std::max(1, printer.resolutionX());
         const int dpiY = std::max(1, printer.resolutionY());
-        const int W = static_cast<int>(std::lround(254.0 * pixels.width() / dpiX));
-        const int H = static_cast<int>(std::lround(254.0 * pixels.height() / dpiY));
+        const int W = printLength(pixels.width(), dpiX);
+        const int H = printLength(pixels.height(), dpiY);
 
         // The counting run: the plan knows the page total before anything is drawn.
         QtPrintTextMeasurer measurer;

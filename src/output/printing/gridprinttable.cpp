@@ -19,14 +19,18 @@ TPrintFont printFontFromScreen(const QFont &font, int dpi, ColorCode colour)
     return f;
 }
 
+void GridPrintLook::takeColors(const QPalette &palette)
+{
+    windowColor = palette.color(QPalette::Active, QPalette::Base);
+    fixedColor = palette.color(QPalette::Active, QPalette::Button);
+}
+
 GridPrintLook gridPrintLook(const DataGrid &grid)
 {
     GridPrintLook look;
     look.dataFont = grid.dataFont();
     look.fixedFont = grid.fixedFont();
-    const QPalette palette = grid.palette();
-    look.windowColor = palette.color(QPalette::Active, QPalette::Base);
-    look.fixedColor = palette.color(QPalette::Active, QPalette::Button);
+    look.takeColors(grid.palette());
     look.fixedRowHeight = grid.fixedRowHeight();
     look.defaultRowHeight = grid.defaultRowHeight();
     look.fixedColumnEnabled = grid.isFixedColumnEnabled();

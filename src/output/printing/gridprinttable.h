@@ -53,6 +53,10 @@ struct GridPrintLook {
     int defaultRowHeight = 21;
     int screenDpi = 96;
     bool fixedColumnEnabled = true; // the first displayed column is fixed when there are two or more
+
+    // The cell fills of a palette: its window colour for data cells, its
+    // button face for the fixed ones.
+    void takeColors(const QPalette &palette);
 };
 
 // The look of a grid on screen: its fonts, row heights and the palette's
