@@ -82,6 +82,17 @@ QString usageText()
         "The decimal separator follows LC_ALL, LC_NUMERIC and LANG.\n");
 }
 
+// Qt's own warnings (a missing XDG_RUNTIME_DIR, a font or platform plugin
+// remark) are not ours to show: scripts read stderr for our failures. Only a
+// fatal message, which ends the process, still says why.
+void keepQtMessagesOffStderr(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtFatalMsg) {
+        const QByteArray text = message.toLocal8Bit();
+        std::fprintf(stderr, "sorvant-export: %s\n", text.constData());
+    }
+}
+
 void printTo(std::FILE *stream, const QString &text)
 {
     // A file name in the text is printed with its own bytes.
@@ -437,6 +448,7 @@ int runExportTool(int argc, char **argv)
 {
     // Every argument is decoded as a file name, so that a name that is not
     // UTF-8 still reaches its file; options are ASCII either way.
+    qInstallMessageHandler(keepQtMessagesOffStderr);
     const QStringList args = decodeArguments(argc, argv);
     ExportOptions o;
     QString message;

@@ -228,6 +228,45 @@ TEST_F(ExporterTest, ExitCodes)
     }
 }
 
+// Run from cron, ssh or a service, where XDG_RUNTIME_DIR is unset or not the
+// user's: stderr carries the tool's own messages only, and a failure still
+// says what failed.
+TEST_F(ExporterTest, StderrHoldsOnlyTheToolsOwnMessagesWithoutARuntimeFolder)
+{
+    const QString log = sampleLog("day.dat", 600, 2);
+    const QString foreign = path("runtime");
+    ASSERT_TRUE(QDir().mkpath(foreign));
+    ASSERT_TRUE(QFile::setPermissions(foreign, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                   | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                                   | QFileDevice::ExeOther));
+    const QStringList everyOutput{log,
+                                  QStringLiteral("--csv"), path("a.csv"),
+                                  QStringLiteral("--xls"), path("a.xls"),
+                                  QStringLiteral("--pdf"), path("a.pdf"),
+                                  QStringLiteral("--chart-pdf"), path("c.pdf"),
+                                  QStringLiteral("--chart-png"), path("c.png")};
+    for (const char *runtime : {"unset", "mode 0705"}) {
+        SCOPED_TRACE(runtime);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (QByteArray(runtime) == "unset")
+            env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        else
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), foreign);
+        for (const char *platform : {"", "offscreen"}) {
+            env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+            if (*platform)
+                env.insert(QStringLiteral("QT_QPA_PLATFORM"), QLatin1String(platform));
+            const Outcome ok = run(exporter(), everyOutput, env);
+            EXPECT_EQ(ok.exitCode, 0);
+            EXPECT_EQ(ok.err.toStdString(), "") << "platform '" << platform << "'";
+        }
+        const Outcome failed = run(exporter(), {path("none.dat"), QStringLiteral("--chart-png"), path("n.png")}, env);
+        EXPECT_EQ(failed.exitCode, 1);
+        EXPECT_TRUE(failed.err.startsWith("File Error")) << failed.err.constData();
+        EXPECT_FALSE(failed.err.contains("QStandardPaths")) << failed.err.constData();
+    }
+}
+
 TEST_F(ExporterTest, AnOutputThatIsTheLogOrAnotherOutputIsRefused)
 {
     const QString log = sampleLog("run.dat", 500, 2);
