@@ -89,10 +89,12 @@ void ExportCommand::ExportToExcelClick(QWidget *parent, QChar decimalSeparator)
     const bool csv = m_fileType == kCsvType;
     const ExportNames names = exportNamesFor(answer.path, csv);
     // Output and backup are named relative to the chosen folder, which becomes
-    // the current one as after any file dialog. Should it be gone, nothing can
-    // be written there: say so rather than write somewhere else.
-    if (!setCurrentFolder(names.folder))
-        throw UserError(QStringLiteral("Cannot Create file ") + names.output);
+    // the current one as after any file dialog. A folder that does not exist
+    // (typed, or gone since), or a folder named without a file, can take no
+    // file: say so with the whole path the user gave, rather than write
+    // somewhere else or name a bare ".csv".
+    if (QFileInfo(answer.path).fileName().isEmpty() || !setCurrentFolder(names.folder))
+        throw UserError(QStringLiteral("Cannot Create file ") + answer.path);
 
     // Keep the file the user chose. A rename that fails (the backup exists
     // already, the file cannot be moved) leaves it as it is, unreported.

@@ -182,15 +182,31 @@ TEST_F(ExportCommandTest, WriterErrorsReachTheCallerAndTheBackupStays)
         EXPECT_EQ(str(e.text()), "Cannot Create file " + str(dir.filePath(QStringLiteral("day1.xls"))));
     }
 
-    // A folder that went away after it was chosen: nothing is written anywhere else.
+    // A folder that does not exist (typed, or gone since it was chosen): the
+    // message names the whole path the user gave, and nothing is written
+    // anywhere else.
     const QString before = QDir::currentPath();
+    for (const char *typed : {"gone/day2.csv", "gone/day2", "gone/", "gone/deeper/"}) {
+        SCOPED_TRACE(typed);
+        try {
+            exportAs(QString::fromUtf8(typed), 1);
+            ADD_FAILURE() << "no error";
+        } catch (const UserError &e) {
+            EXPECT_EQ(str(e.text()), "Cannot Create file " + str(dir.filePath(QString::fromUtf8(typed))));
+        }
+        EXPECT_EQ(QDir::currentPath(), before) << "the current folder stays where it was";
+        EXPECT_FALSE(QFile::exists(QDir(before).filePath(QStringLiteral("day2.csv"))));
+        EXPECT_FALSE(QFile::exists(QDir(before).filePath(QStringLiteral(".csv"))));
+    }
+    // A folder named without a file name writes no nameless ".csv" there.
     try {
-        exportAs(QStringLiteral("gone/day2.csv"), 1);
+        dialogs.saveAnswers.push_back({true, dir.path() + QLatin1Char('/'), 1});
+        command.ExportToExcelClick(nullptr, QLatin1Char('.'));
         ADD_FAILURE() << "no error";
     } catch (const UserError &e) {
-        EXPECT_EQ(str(e.text()), "Cannot Create file day2.csv");
+        EXPECT_EQ(str(e.text()), "Cannot Create file " + str(dir.path()) + "/");
     }
-    EXPECT_FALSE(QFile::exists(QDir(before).filePath(QStringLiteral("day2.csv"))));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral(".csv"))));
 }
 
 // The file cannot be moved or replaced (as when a spreadsheet program holds
