@@ -1,5 +1,6 @@
 #include "qtdialoghost.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -19,7 +20,11 @@ namespace {
 
 FileDialogAnswer runFileDialog(QWidget *parent, const FileDialogRequest &request, QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(parent, request.title, request.folder);
+    // No folder means the current one, which the last file dialog's choice
+    // made; Qt would start in the folder it last showed, which may be the
+    // open dialog's while the user just saved elsewhere.
+    const QString folder = request.folder.isEmpty() ? QDir::currentPath() : request.folder;
+    QFileDialog dialog(parent, request.title, folder);
     dialog.setAcceptMode(mode);
     if (mode == QFileDialog::AcceptOpen) {
         dialog.setFileMode(QFileDialog::ExistingFile);

@@ -205,6 +205,48 @@ TEST(QtDialogHostTest, FileDialogsTakeAndGiveTitleFolderAndFilterIndex)
     EXPECT_EQ(answer.filterIndex, 2);
 }
 
+// A dialog given no folder starts in the current one, which the export makes
+// the folder the user last saved into; not in the folder of the last open
+// dialog, as Qt's memory of the last visited folder would have it.
+TEST(QtDialogHostTest, FileDialogWithoutAFolderStartsInTheCurrentOne)
+{
+    ModalWatchdog watchdog;
+    const QString startFolder = QDir::currentPath();
+    QTemporaryDir logs, out;
+    ASSERT_TRUE(sorvant::testing::writeAllBytes(QDir(logs.path()).filePath(QStringLiteral("log.dat")), "x"));
+    QtDialogHost host;
+    FileDialogRequest open;
+    open.folder = logs.path();
+    open.filter = QStringLiteral("Dryer Log files (*.dat)");
+    whenShown<QFileDialog>([](QFileDialog *d) {
+        d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("log.dat"));
+        static_cast<QDialog *>(d)->accept();
+    });
+    ASSERT_TRUE(host.openFile(nullptr, open).accepted);
+    ASSERT_TRUE(QDir::setCurrent(logs.path())); // as the Open command does
+
+    FileDialogRequest save;
+    save.filter = QStringLiteral("Comma Delimited (*.csv);;MS Excel (*.xls)");
+    const QString typed = QDir(out.path()).filePath(QStringLiteral("day1.csv"));
+    whenShown<QFileDialog>([&typed](QFileDialog *d) {
+        d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(typed);
+        static_cast<QDialog *>(d)->accept();
+    });
+    ASSERT_EQ(host.saveFile(nullptr, save).path, typed);
+    ASSERT_TRUE(QDir::setCurrent(out.path())); // as the export does
+
+    for (int i = 0; i < 2; ++i) {
+        QString shown;
+        whenShown<QFileDialog>([&shown](QFileDialog *d) {
+            shown = d->directory().absolutePath();
+            d->reject();
+        });
+        EXPECT_FALSE(host.saveFile(nullptr, save).accepted);
+        EXPECT_EQ(shown, QDir(out.path()).absolutePath()) << "dialog " << i;
+    }
+    QDir::setCurrent(startFolder);
+}
+
 TEST(QtDialogHostTest, PrintDialogAnswersWhetherToPrint)
 {
     ModalWatchdog watchdog;
