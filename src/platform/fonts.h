@@ -16,4 +16,13 @@ void registerCompatibleFonts();
 // families added. Needs a QGuiApplication.
 QStringList registerCompatibleFonts(const QString &folder);
 
+// The face for bold texts designed in Tahoma or MS Sans Serif: the Tahoma at
+// hand (Wine's) draws its bold no heavier than its regular, and MS Sans Serif
+// is a bitmap face without bold. Liberation Sans has Arial's metrics, close
+// to the design's, and a bold that really is heavier.
+inline QString boldStandInFamily()
+{
+    return QStringLiteral("Liberation Sans");
+}
+
 } // namespace sorvant

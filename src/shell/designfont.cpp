@@ -1,5 +1,7 @@
 #include "designfont.h"
 
+#include "platform/fonts.h"
+
 #include <QFontDatabase>
 #include <QList>
 
@@ -28,9 +30,7 @@ bool canRender(const QString &family, int pixelSize, bool bold)
 
 QFont designFont(const QString &family, int pixelSize, bool bold)
 {
-    // Bold goes to Liberation Sans (Arial's metrics, close to the design's):
-    // the Tahoma at hand draws its bold no heavier than its regular.
-    const QString standIn = bold ? QStringLiteral("Liberation Sans") : QStringLiteral("Tahoma");
+    const QString standIn = bold ? boldStandInFamily() : QStringLiteral("Tahoma");
     QFont font(canRender(family, pixelSize, bold) ? family : standIn);
     // Two serif faces of the About box that Linux desktops do not have: the
     // generic fallback would be a wide sans-serif that overruns the box.

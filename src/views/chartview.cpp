@@ -2,6 +2,7 @@
 
 #include "controls/chart/chartscrollbar.h"
 #include "controls/chart/datachart.h"
+#include "logdata/celltext.h"
 #include "platform/fonts.h"
 #include "platform/outputfile.h"
 #include "platform/usererror.h"
@@ -9,6 +10,9 @@
 #include <QBuffer>
 #include <QImage>
 #include <QPainter>
+
+#include <algorithm>
+#include <cmath>
 
 #include <QGuiApplication>
 
@@ -39,7 +43,35 @@ struct SeriesRow {
     const char *format;
 };
 
+// Minutes since midnight of a time text "H:MM" as the building pass writes
+// it; -1 for anything else (a log of odd bytes can hold hour 200).
+int minutesOfDay(const QString &text)
+{
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    if (colon < 1 || text.size() - colon != 3)
+        return -1;
+    bool hourOk = false, minuteOk = false;
+    const int hour = text.left(colon).toInt(&hourOk);
+    const int minute = text.mid(colon + 1).toInt(&minuteOk);
+    if (!hourOk || !minuteOk || hour < 0 || hour > 23 || minute < 0 || minute > 59)
+        return -1;
+    return hour * 60 + minute;
+}
+
 } // namespace
+
+QString timeBetweenPoints(const QString &before, const QString &after, double fraction)
+{
+    const int a = minutesOfDay(before);
+    int b = minutesOfDay(after);
+    if (a < 0 || b < 0)
+        return fraction < 0.5 ? before : after;
+    if (b < a)
+        b += 24 * 60; // the run went on past midnight
+    const double t = std::clamp(fraction, 0.0, 1.0);
+    const int m = static_cast<int>(std::lround(a + (b - a) * t)) % (24 * 60);
+    return celltext::timeText(static_cast<unsigned>(m / 60), static_cast<unsigned>(m % 60));
+}
 
 void registerChartFonts()
 {
@@ -106,15 +138,17 @@ void configureChart(ChartModel &chart)
     ap.zoomPercent = 80;
     ap.shift3D = QPointF(-14, -14);
 
-    const QFont tahomaBold = pixelFont(QStringLiteral("Tahoma"), 11, true);
+    // Designed as Tahoma bold; Tahoma's bold here is no heavier than its regular.
+    const QFont labelBold = pixelFont(boldStandInFamily(), 11, true);
 
     ChartAxisStyle &bottom = chart.axis(ChartAxisId::Bottom);
     bottom.title = QStringLiteral("Time of Sample");
     bottom.titleFont = pixelFont(QStringLiteral("Arial"), 13);
-    bottom.labelFont = tahomaBold;
+    bottom.labelFont = labelBold;
     bottom.labelColour = kNavy;
     bottom.labelFormat = QStringLiteral("0");
     bottom.labelsFromMinimum = true;
+    bottom.labelBetweenPoints = timeBetweenPoints;
     bottom.gridVisible = true;
     bottom.gridColour = QColor(185, 185, 255);
     bottom.gridStyle = Qt::DotLine;
@@ -128,7 +162,7 @@ void configureChart(ChartModel &chart)
     left.title = QStringLiteral("Temperature");
     left.titleFont = pixelFont(QStringLiteral("Arial"), 13);
     left.titleAngle = 90;
-    left.labelFont = tahomaBold;
+    left.labelFont = labelBold;
     left.labelColour = kNavy;
     left.labelFormat = QStringLiteral("0");
     left.labelIncrement = 5;

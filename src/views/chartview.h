@@ -31,6 +31,10 @@ constexpr std::array<int, kSeriesCount> kChartPositionOfSeries = {3, 4, 0, 1, 2,
 // Sorvant's `Chart`: the six series of the series table in their order,
 // axes, paging and looks. Fonts come from the system's font configuration.
 void configureChart(ChartModel &chart);
+// The time of day `fraction` of the way from the point labelled `before` to
+// the one labelled `after` (time texts "H:MM"), for the axis ends of a zoom
+// between two points; a text that is not a time of day is given back as it is.
+QString timeBetweenPoints(const QString &before, const QString &after, double fraction);
 // The fixed points a chart shows before the first load (three pages).
 void setPlaceholderPoints(ChartModel &chart);
 // Makes the Tahoma face of the axis labels resolve (see platform/fonts.h);

@@ -1,12 +1,15 @@
 #include "spreadsheetconfig.h"
 
 #include "logdata/loadlog.h"
+#include "platform/fonts.h"
 
 namespace sorvant {
 
 QFont spreadsheetFont(bool bold)
 {
-    QFont font(QStringLiteral("Tahoma"));
+    // The header row's bold has to stand out from the data on screen and on
+    // paper, which Tahoma's here does not.
+    QFont font(bold ? boldStandInFamily() : QStringLiteral("Tahoma"));
     font.setPixelSize(11);
     font.setBold(bold);
     return font;

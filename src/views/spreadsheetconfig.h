@@ -11,7 +11,8 @@ constexpr int kStartRowCount = 5000; // the header row and 4,999 empty rows
 constexpr int kFixedRowHeight = 30;   // pixels: the header row
 constexpr int kDefaultRowHeight = 21; // pixels: every data row
 
-// The spreadsheet's on-screen font: Tahoma of 11 pixels, bold for the fixed cells.
+// The spreadsheet's on-screen font, 11 pixels: Tahoma for the data cells, a
+// visibly bold face for the fixed cells (see boldStandInFamily()).
 QFont spreadsheetFont(bool bold);
 
 // Sorvant's nine-column spreadsheet: widths, start row count and headers.

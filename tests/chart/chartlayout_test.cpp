@@ -1,5 +1,6 @@
 // The chart's numbers: pages, axis ranges, labels and what is laid out.
 #include "chartfixture.h"
+#include "textink.h"
 
 #include <gtest/gtest.h>
 
@@ -253,6 +254,20 @@ TEST(ChartLayout, LeftLabelsEveryFiveWidenUntilTheyFit)
     EXPECT_GT(previous, 5) << "the shortest chart needed a wider step";
 }
 
+// The axis labels are bold navy as designed, in a bold that really is heavier.
+TEST(ChartLayout, AxisLabelsAreVisiblyBold)
+{
+    sorvant::registerChartFonts(); // the faces the window draws with
+    SorvantChart f;
+    for (ChartAxisId id : {ChartAxisId::Bottom, ChartAxisId::Left}) {
+        const QFont font = f.chart.axis(id).labelFont;
+        EXPECT_TRUE(font.bold());
+        EXPECT_EQ(f.chart.axis(id).labelColour, QColor(0, 0, 128));
+        const double ratio = sorvant::testing::boldInkRatio(font, QStringLiteral("14:05 15:30 100 95"));
+        EXPECT_GT(ratio, 1.25) << font.family().toStdString() << ": bold draws no heavier than regular";
+    }
+}
+
 TEST(ChartLayout, PlaceholderPointsGiveThreePagesOfNumberedLabels)
 {
     SorvantChart f;
@@ -287,31 +302,67 @@ TEST(ChartLayout, PlaceholderPointsGiveThreePagesOfNumberedLabels)
     }
 }
 
-TEST(ChartZoom, ZoomBetweenTwoLabelledPointsShowsNoLabelsNotXValues)
+TEST(ChartZoom, ZoomBetweenTwoLabelledPointsShowsTheTimesAtTheAxisEnds)
 {
     SorvantChart f;
-    load(f.chart, 30, 5); // 1 minute averaging: X 0, 5, 10, ...
+    load(f.chart, 30, 5); // 1 minute averaging: X 0, 5, 10, ... at 6:00, 6:05, 6:10, ...
     const ChartLayout page = f.layout();
-    // A rectangle strictly between the second and third point.
+    // A rectangle strictly between the second (6:05) and third (6:10) point.
     const double x1 = page.bottom.map.toPixel(6), x2 = page.bottom.map.toPixel(9);
     ASSERT_GT(x2 - x1, 16);
     f.chart.ZoomRect(QRectF(x1, page.plot.top() + 20, x2 - x1, 100), 1, {});
     ASSERT_TRUE(f.chart.isZoomed());
     const ChartLayout zoomed = f.layout();
-    ASSERT_GT(zoomed.bottom.map.minimum, 5);
-    ASSERT_LT(zoomed.bottom.map.maximum, 10);
-    EXPECT_TRUE(zoomed.bottom.labels.empty()) << "first label: "
-        << (zoomed.bottom.labels.empty() ? std::string() : zoomed.bottom.labels.front().text.toStdString());
-    EXPECT_TRUE(zoomed.bottom.ticks.empty());
+    ASSERT_NEAR(zoomed.bottom.map.minimum, 6, 1e-6);
+    ASSERT_NEAR(zoomed.bottom.map.maximum, 9, 1e-6);
+    // Times interpolated between the neighbouring points, at the two ends,
+    // readable inside the plot's width: 6:05 + 1/5 and 4/5 of five minutes.
+    ASSERT_EQ(zoomed.bottom.labels.size(), 2u);
+    EXPECT_EQ(zoomed.bottom.labels[0].text, QStringLiteral("6:06"));
+    EXPECT_EQ(zoomed.bottom.labels[1].text, QStringLiteral("6:09"));
+    EXPECT_NEAR(zoomed.bottom.labelValues[0], 6, 1e-6);
+    EXPECT_NEAR(zoomed.bottom.labelValues[1], 9, 1e-6);
+    EXPECT_GE(zoomed.bottom.labels[0].rect.left(), zoomed.frontPlane.left() - 1);
+    EXPECT_LE(zoomed.bottom.labels[1].rect.right(), zoomed.frontPlane.right() + 1);
+    EXPECT_LE(zoomed.bottom.labels[0].rect.right(), zoomed.bottom.labels[1].rect.left());
+    EXPECT_EQ(zoomed.bottom.ticks.size(), 2u);
 
     // Panned one plot width on, to take in the third point: its time is the
-    // only label.
+    // only label, under its point.
     f.chart.panPixels(-(zoomed.bottom.map.endPx - zoomed.bottom.map.startPx));
     const ChartLayout panned = f.layout();
     ASSERT_LE(panned.bottom.map.minimum, 10);
     ASSERT_GE(panned.bottom.map.maximum, 10);
     ASSERT_EQ(panned.bottom.labels.size(), 1u);
     EXPECT_EQ(panned.bottom.labels.front().text, QString::fromStdString(timeText(2)));
+}
+
+TEST(ChartZoom, TimesBetweenPointsAcrossMidnightAndBeyondTheLog)
+{
+    // Points at 23:50, 0:10 (a jump over midnight), then off the end of the log.
+    SorvantChart f;
+    sorvant::ChartSeriesSink sink(f.chart);
+    for (int s = 0; s < sorvant::kSeriesCount; ++s) {
+        sink.Clear(s);
+        sink.AddXY(s, 0, 10, "23:50");
+        sink.AddXY(s, 100, 10, "0:10");
+    }
+    f.chart.dataChanged();
+    const auto labelsFor = [&f](double from, double to) {
+        ChartScales scales;
+        for (int a = 0; a < kChartAxisCount; ++a)
+            scales[static_cast<std::size_t>(a)] = f.chart.effectiveScale(static_cast<ChartAxisId>(a));
+        scales[static_cast<std::size_t>(ChartAxisId::Bottom)] = {false, from, to};
+        f.chart.zoomTo(scales);
+        std::vector<std::string> texts;
+        for (const ChartText &t : f.layout().bottom.labels)
+            texts.push_back(t.text.toStdString());
+        return texts;
+    };
+    EXPECT_EQ(labelsFor(25, 75), (std::vector<std::string>{"23:55", "0:05"}));
+    // Past the last point: its time, at the end nearest to it; never X values.
+    EXPECT_EQ(labelsFor(150, 200), (std::vector<std::string>{"0:10"}));
+    EXPECT_EQ(labelsFor(-80, -20), (std::vector<std::string>{"23:50"}));
 }
 
 TEST(ChartLayout, MarksShowTheValueFormatAboveTheirPoints)

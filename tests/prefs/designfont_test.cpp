@@ -1,33 +1,17 @@
 #include "shell/designfont.h"
+#include "textink.h"
 
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
 
 #include <gtest/gtest.h>
 
 namespace sorvant {
 namespace {
 
-// The darkness of `text` drawn black on white: the sum over all pixels.
-long long ink(const QFont &font, const QString &text)
-{
-    QImage image(400, 60, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setFont(font);
-    painter.setPen(Qt::black);
-    painter.drawText(5, 40, text);
-    painter.end();
-    long long sum = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            sum += 255 - qGray(image.pixel(x, y));
-    return sum;
-}
+using sorvant::testing::textInk;
 
 TEST(DesignFont, UnknownAndScalableFamiliesAreKept)
 {
@@ -78,7 +62,7 @@ TEST(DesignFont, BitmapSansSerifKeepsRegularTextAndHandsBoldToAHeavierFace)
     for (int pixelSize : {11, 16}) {
         const QFont regular = designFont(QStringLiteral("MS Sans Serif"), pixelSize, false);
         const QFont bold = designFont(QStringLiteral("MS Sans Serif"), pixelSize, true);
-        const double ratio = static_cast<double>(ink(bold, text)) / static_cast<double>(ink(regular, text));
+        const double ratio = static_cast<double>(textInk(bold, text)) / static_cast<double>(textInk(regular, text));
         EXPECT_GT(ratio, 1.25) << pixelSize << " px: bold draws no heavier than regular";
         const double widthRatio = QFontMetricsF(bold).horizontalAdvance(text) / QFontMetricsF(regular).horizontalAdvance(text);
         EXPECT_LT(widthRatio, 1.25) << pixelSize;

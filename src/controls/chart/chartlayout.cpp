@@ -346,8 +346,9 @@ ChartLayout layoutChart(const ChartModel &chart, const QSizeF &size)
             if (chart.series(i).visible && !chart.series(i).isEmpty())
                 labelSeries = i;
         // Numbers stand in only for points that carry no labels at all; a
-        // zoom between two labelled points shows no labels rather than X
-        // values, which would read as times.
+        // zoom between two labelled points labels the axis ends from the
+        // neighbouring points instead of showing X values, which would read
+        // as times.
         bool pointLabels = false;
         std::size_t i0 = 0, i1 = 0;
         if (labelSeries >= 0) {
@@ -375,6 +376,63 @@ ChartLayout layoutChart(const ChartModel &chart, const QSizeF &size)
                 const std::string_view l = s.labelUtf8(i);
                 if (!l.empty())
                     addLabel(x, QString::fromUtf8(l.data(), static_cast<qsizetype>(l.size())));
+            }
+            if (L.bottom.labels.empty()) {
+                // The nearest labelled points left of and right of the range.
+                std::optional<std::size_t> before, after;
+                const auto labelled = [&s](std::size_t i) { return !s.labelUtf8(i).empty(); };
+                if (chart.stats(labelSeries).sortedByX) {
+                    for (std::size_t i = i0; i-- > 0 && !before;)
+                        if (labelled(i))
+                            before = i;
+                    for (std::size_t i = i1; i < s.count() && !after; ++i)
+                        if (labelled(i))
+                            after = i;
+                } else {
+                    for (std::size_t i = 0; i < s.count(); ++i) {
+                        if (!labelled(i))
+                            continue;
+                        if (s.x(i) < xMin && (!before || s.x(i) > s.x(*before)))
+                            before = i;
+                        if (s.x(i) > xMax && (!after || s.x(i) < s.x(*after)))
+                            after = i;
+                    }
+                }
+                const auto text = [&s](std::size_t i) {
+                    const std::string_view l = s.labelUtf8(i);
+                    return QString::fromUtf8(l.data(), static_cast<qsizetype>(l.size()));
+                };
+                QString leftText, rightText;
+                if (before && after && bs.labelBetweenPoints) {
+                    const double x0 = s.x(*before), span = s.x(*after) - x0;
+                    leftText = bs.labelBetweenPoints(text(*before), text(*after), (xMin - x0) / span);
+                    rightText = bs.labelBetweenPoints(text(*before), text(*after), (xMax - x0) / span);
+                } else {
+                    // Without a way to read between them, each end shows
+                    // the point beyond it.
+                    if (before)
+                        leftText = text(*before);
+                    if (after)
+                        rightText = text(*after);
+                }
+                // Inside the plot's ends, so that both read whole.
+                const double leftPx = screenX(xMin), rightPx = screenX(xMax);
+                double leftEdge = leftPx;
+                if (!leftText.isEmpty()) {
+                    const double tw = bfm.horizontalAdvance(leftText);
+                    leftEdge = leftPx + tw * 1.2;
+                    L.bottom.labelValues.push_back(xMin);
+                    L.bottom.labels.push_back(
+                        {QRectF(leftPx, labelTop, tw + 2, bfm.height()), leftText, bs.labelFont, bs.labelColour, 0});
+                }
+                if (!rightText.isEmpty() && rightText != leftText) {
+                    const double tw = bfm.horizontalAdvance(rightText);
+                    if (rightPx - tw * 1.2 >= leftEdge) {
+                        L.bottom.labelValues.push_back(xMax);
+                        L.bottom.labels.push_back({QRectF(rightPx - tw - 2, labelTop, tw + 2, bfm.height()), rightText,
+                                                   bs.labelFont, bs.labelColour, 0});
+                    }
+                }
             }
         } else if (labelSeries >= 0) {
             const double pxPerUnit = (screenX(xMax) - screenX(xMin)) / (xMax - xMin);

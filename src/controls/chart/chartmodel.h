@@ -51,6 +51,11 @@ struct ChartAxisStyle {
     double labelIncrement = 0.0;
     // Labels start at the range's minimum instead of a multiple of the step.
     bool labelsFromMinimum = false;
+    // When a zoom leaves no point label in view, the axis ends are labelled
+    // with the text this gives for the place `fraction` of the way from the
+    // point before the range to the one after it (0 at the first, 1 at the
+    // second); empty: the two points' own labels.
+    std::function<QString(const QString &before, const QString &after, double fraction)> labelBetweenPoints;
     // An automatic end either follows the data or stays at its fixed value.
     bool automaticMinimum = true;
     bool automaticMaximum = true;
