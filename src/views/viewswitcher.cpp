@@ -3,6 +3,7 @@
 #include "chartview.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -116,6 +117,13 @@ void ViewSwitcher::SwitchViewsClick()
 {
     if (!m_spreadsheet || !m_chart)
         return;
+    // Keyboard focus left in the view being hidden would stay there, with
+    // no other control to move to, and keep every key, Tab included, from
+    // the view that is shown: it goes to the shown view's keyboard control
+    // instead (the chart's page scroll bar, or the spreadsheet).
+    const QWidget *focused = QApplication::focusWidget();
+    const auto holds = [focused](const QWidget *w) { return focused && w && (focused == w || w->isAncestorOf(focused)); };
+    const bool focusInView = holds(m_spreadsheet) || holds(m_chart->chartWidget()) || holds(m_chart->scrollBar());
     if (!m_spreadsheet->isHidden()) {
         m_spreadsheet->hide();
         m_chart->chartWidget()->show();
@@ -128,6 +136,10 @@ void ViewSwitcher::SwitchViewsClick()
         m_chart->scrollBar()->hide();
     }
     m_chart->RecalcPosition();
+    if (focusInView) {
+        QWidget *keys = m_spreadsheet->isHidden() ? static_cast<QWidget *>(m_chart->scrollBar()) : m_spreadsheet.data();
+        keys->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 } // namespace sorvant
