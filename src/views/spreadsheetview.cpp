@@ -2,7 +2,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace sorvant {
 
@@ -18,6 +22,32 @@ const char *const kItemNames[kColumnCount] = {
 
 } // namespace
 
+namespace {
+
+// The menu's top-left corner: right of and below `at` where it fits, else
+// left of or above it, on the screen of `at`. Qt flips a menu that does not
+// fit itself, but then rolls it open from the bottom (or right); a corner
+// placed here, away from the pointer, rolls open from the top left as
+// everywhere else.
+QPoint rollingMenuPosition(QMenu *menu, const QPoint &at)
+{
+    const QScreen *screen = QGuiApplication::screenAt(at);
+    if (!screen)
+        screen = menu->screen() ? menu->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return at;
+    const QRect area = screen->availableGeometry();
+    const QSize size = menu->sizeHint();
+    QPoint corner = at;
+    if (at.x() + size.width() - 1 > area.right())
+        corner.setX(std::max(area.left(), at.x() - size.width() + 1));
+    if (at.y() + size.height() - 1 > area.bottom())
+        corner.setY(std::max(area.top(), at.y() - size.height() + 1));
+    return corner;
+}
+
+} // namespace
+
 void popupRolling(QMenu *menu, const QPoint &at)
 {
     // Qt rolls a menu open from the corner at the pointer, right and down
@@ -30,7 +60,7 @@ void popupRolling(QMenu *menu, const QPoint &at)
     const bool fade = QApplication::isEffectEnabled(Qt::UI_FadeMenu);
     QApplication::setEffectEnabled(Qt::UI_FadeMenu, false);
     QApplication::setEffectEnabled(Qt::UI_AnimateMenu, true);
-    menu->popup(at);
+    menu->popup(rollingMenuPosition(menu, at));
     QApplication::setEffectEnabled(Qt::UI_AnimateMenu, animate);
     if (fade)
         QApplication::setEffectEnabled(Qt::UI_FadeMenu, true);

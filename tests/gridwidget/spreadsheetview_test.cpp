@@ -6,9 +6,12 @@
 #include "logdata/loadlog.h"
 #include "platform/fonts.h"
 #include "output/csvwriter.h"
+#include "textink.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
+#include <QScreen>
 #include <QFile>
 #include <QFontMetrics>
 #include <QMenu>
@@ -223,6 +226,86 @@ TEST(SpreadsheetView, PopupRollsOpenLeftToRightTopToBottom)
     EXPECT_EQ(previous, target.size());
     EXPECT_EQ(QApplication::isEffectEnabled(Qt::UI_AnimateMenu), animateBefore) << "other menus keep their effects";
     menu->hide();
+}
+
+// Near the screen's bottom and right edges the menu opens above and left of
+// the pointer, and still rolls open left to right and top to bottom.
+TEST(SpreadsheetView, PopupNearTheScreenEdgesStillRollsLeftToRightTopToBottom)
+{
+    Window w;
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QMenu *menu = w.view->popupMenu();
+    const QSize size = menu->sizeHint();
+    struct Case {
+        const char *what;
+        QPoint at;
+        bool above, left;
+    } cases[] = {
+        {"bottom edge", QPoint(screen.left() + 40, screen.bottom() - 10), true, false},
+        {"right edge", QPoint(screen.right() - 10, screen.top() + 40), false, true},
+        {"bottom right corner", screen.bottomRight() - QPoint(10, 10), true, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        // The panel lies under the point, and the pointer is where the click was.
+        w.panel.move(c.at - QPoint(300, 300));
+        w.panel.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.panel));
+        QWidget *cells = w.grid()->viewport();
+        const QPoint local = cells->mapFromGlobal(c.at);
+        QTest::mouseMove(cells, local);
+        QCursor::setPos(c.at);
+        QContextMenuEvent e(QContextMenuEvent::Mouse, local, c.at);
+        QCoreApplication::sendEvent(cells, &e);
+
+        QWidget *roll = nullptr;
+        for (QWidget *t : QApplication::topLevelWidgets())
+            if (t->isVisible() && QLatin1String(t->metaObject()->className()) == QLatin1String("QRollEffect"))
+                roll = t;
+        ASSERT_NE(roll, nullptr) << "the menu opened without rolling";
+        const QRect target = menu->geometry();
+        EXPECT_TRUE(screen.contains(target)) << "the whole menu is on the screen";
+        if (c.above) {
+            EXPECT_LE(target.bottom(), c.at.y()) << "opens above the pointer";
+        }
+        if (c.left) {
+            EXPECT_LE(target.right(), c.at.x()) << "opens left of the pointer";
+        }
+        GeometryLog log;
+        roll->installEventFilter(&log);
+        const QRect start = roll->geometry();
+        ASSERT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }));
+        // The corner stays at the menu's top left while width and height grow.
+        EXPECT_LE((start.topLeft() - target.topLeft()).manhattanLength(), 4)
+            << "starts at " << start.x() << "," << start.y() << ", menu at " << target.x() << "," << target.y();
+        QSize previous(0, 0);
+        for (const QRect &r : log.frames) {
+            EXPECT_LE((r.topLeft() - start.topLeft()).manhattanLength(), 4)
+                << "a step at " << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+            EXPECT_GE(r.width(), previous.width());
+            EXPECT_GE(r.height(), previous.height());
+            previous = r.size();
+        }
+        EXPECT_EQ(previous, size);
+        menu->hide();
+        w.panel.hide();
+    }
+}
+
+// The header row stands out from the data in bold that is really heavier,
+// on screen and in a printout in the display fonts.
+TEST(SpreadsheetView, HeaderRowIsVisiblyBold)
+{
+    registerCompatibleFonts(); // the faces the program draws with
+    Window w;
+    const QFont font = w.grid()->fixedFont();
+    EXPECT_TRUE(font.bold());
+    EXPECT_EQ(font.pixelSize(), 11);
+    for (int c = 0; c < kColumnCount; ++c) {
+        const double ratio = sorvant::testing::boldInkRatio(font, columnHeader(c));
+        EXPECT_GT(ratio, 1.25) << columnHeader(c).toStdString() << " in " << font.family().toStdString()
+                               << ": bold draws no heavier than regular";
+    }
 }
 
 TEST(SpreadsheetView, EveryHeaderReadsWholeAtTheDesignedWidths)
