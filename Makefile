@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS  ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps build bench sanitize clean
+.PHONY: run test deps build bench sanitize screenshots clean
 
 deps:
 	@scripts/install-deps.sh
@@ -22,6 +22,10 @@ test: build
 
 bench: build
 	@scripts/run-benchmarks.sh $(BUILD)
+
+# Retakes every picture of the README from the real program on a virtual screen.
+screenshots: build
+	@scripts/screenshots.sh $(BUILD) docs
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps

@@ -14,6 +14,7 @@ packages=(
   fonts-wine                        # metric-compatible "Tahoma" and "MS Sans Serif"
   python3 python3-xlrd              # independent reader for our .xls files in tests
   poppler-utils                     # pdftotext/pdftoppm: independent reader for printed PDF pages
+  xdotool imagemagick               # make screenshots: drive the real window and save what it shows
   python3-numpy python3-pandas      # reference script the exporter benchmark races against
 )
 
