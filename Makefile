@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS  ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps build bench sanitize clean
+.PHONY: run test deps build bench sanitize package clean
 
 deps:
 	@scripts/install-deps.sh
@@ -22,6 +22,11 @@ test: build
 
 bench: build
 	@scripts/run-benchmarks.sh $(BUILD)
+
+# build/sorvant_<version>_<arch>.deb, to install with
+# `sudo apt install ./build/sorvant_*.deb`.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps

@@ -15,6 +15,9 @@ packages=(
   python3 python3-xlrd              # independent reader for our .xls files in tests
   poppler-utils                     # pdftotext/pdftoppm: independent reader for printed PDF pages
   python3-numpy python3-pandas      # reference script the exporter benchmark races against
+  help2man gzip                     # manual pages made from --help at build time
+  dpkg-dev                          # dpkg-shlibdeps: the Debian package's Depends line
+  lintian desktop-file-utils appstream man-db  # checks of the package in the tests
 )
 
 missing=()
