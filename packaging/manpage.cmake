@@ -27,6 +27,9 @@ foreach(heading "Exit status" "See also")
   string(TOUPPER "${heading}" upper)
   string(REPLACE ".SS \"${heading}:\"" ".SH \"${upper}\"" text "${text}")
 endforeach()
+# Example commands stay on their lines, unfilled and unhyphenated, so that
+# they can be copied as they stand.
+string(REGEX REPLACE "\n(\\\\f\\(CW[^\n]*)" "\n.nf\n\\1\n.fi" text "${text}")
 file(WRITE "${roff}" "${text}")
 
 # Maximum compression and no name or time stamp inside, as Debian wants.

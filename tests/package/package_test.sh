@@ -100,6 +100,10 @@ for prog in sorvant sorvant-export; do
   for option in $("$root/usr/bin/$prog" --help | grep -oE -- '(^|[ ,])--?[a-z0-9][a-z0-9-]*' | tr -d ' ,' | sort -u); do
     grep -qF -- "$option" "$work/$prog.txt" || fail "$prog(1) does not mention $option"
   done
+  # Example commands stand whole on their lines, ready to copy.
+  while IFS= read -r example; do
+    grep -qF -- "$example" "$work/$prog.txt" || fail "$prog(1) breaks the example '$example'"
+  done < <("$root/usr/bin/$prog" --help | sed -n 's/^ *\(\$ .*\)/\1/p')
 done
 for heading in SYNOPSIS OPTIONS "EXIT STATUS" ENVIRONMENT EXAMPLES "SEE ALSO"; do
   grep -qx "$heading" "$work/sorvant-export.txt" || fail "sorvant-export(1) has no $heading section"
