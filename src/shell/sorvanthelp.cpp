@@ -57,8 +57,10 @@ QString sorvantHelpText()
         "                       running Sorvant (UID is your user number), with the\n"
         "                       lock file Sorvant-UID.lock beside it. Without\n"
         "                       XDG_RUNTIME_DIR they are in /tmp/sorvant-UID/, a\n"
-        "                       folder made with mode 0700; a socket or lock file\n"
-        "                       there that another user owns is ignored\n"
+        "                       folder made with mode 0700 (in\n"
+        "                       ~/.cache/sorvant-runtime-UID/ when another user took\n"
+        "                       that name); a socket or lock file there that another\n"
+        "                       user owns is ignored\n"
         "\n"
         "See also:\n"
         "  sorvant-export(1)    the load, export and printouts without a window\n");
