@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS  ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps build bench sanitize screenshots clean
+.PHONY: run test deps build bench sanitize screenshots package clean
 
 deps:
 	@scripts/install-deps.sh
@@ -26,6 +26,11 @@ bench: build
 # Retakes every picture of the README from the real program on a virtual screen.
 screenshots: build
 	@scripts/screenshots.sh $(BUILD) docs
+
+# build/sorvant_<version>_<arch>.deb, to install with
+# `sudo apt install ./build/sorvant_*.deb`.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps

@@ -3,18 +3,27 @@
 
 #include "platform/filenames.h"
 #include "platform/fonts.h"
+#include "platform/programinfo.h"
 #include "platform/qtdialoghost.h"
 #include "platform/singleinstance.h"
 #include "shell/aboutbox.h"
 #include "shell/mainform.h"
 #include "shell/sorvantapplication.h"
 #include "shell/shellwindows.h"
+#include "shell/sorvanthelp.h"
 #include "shell/windowactivator.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    // Answered before the application exists, so that they need no display
+    // and never reach a running instance.
+    if (const auto answer = sorvant::helpOrVersionAnswer(sorvant::decodeArguments(argc, argv),
+                                                         QStringLiteral("sorvant"), sorvant::sorvantHelpText())) {
+        sorvant::printText(stdout, *answer);
+        return 0;
+    }
     sorvant::SorvantApplication app(argc, argv);
 
     // A second start hands the focus to the running instance and ends; it

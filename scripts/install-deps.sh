@@ -16,6 +16,9 @@ packages=(
   poppler-utils                     # pdftotext/pdftoppm: independent reader for printed PDF pages
   xdotool imagemagick               # make screenshots: drive the real window and save what it shows
   python3-numpy python3-pandas      # reference script the exporter benchmark races against
+  help2man gzip                     # manual pages made from --help at build time
+  dpkg-dev                          # dpkg-shlibdeps: the Debian package's Depends line
+  lintian desktop-file-utils appstream man-db  # checks of the package in the tests
 )
 
 missing=()

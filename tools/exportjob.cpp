@@ -7,6 +7,7 @@
 #include "output/printing/printsettingsfile.h"
 #include "output/xlswriter.h"
 #include "platform/filenames.h"
+#include "platform/programinfo.h"
 #include "platform/usererror.h"
 #include "views/seriesset.h"
 #include "views/chartview.h"
@@ -37,49 +38,103 @@ namespace {
 constexpr int kMaxImageSide = 16384;
 constexpr qint64 kMaxImageBytes = 256LL * 1024 * 1024; // 32-bit pixels
 
+// The synopsis, printed alone after a bad argument and first in the help.
 QString usageText()
 {
     return QStringLiteral(
-        "usage: sorvant-export LOG.dat [--step N] [--hide COLS] --csv OUT.csv\n"
-        "       sorvant-export LOG.dat [--step N] [--hide COLS] --xls OUT.xls\n"
-        "       sorvant-export LOG.dat [--step N] --chart-png OUT.png [--page P] [--size WxH]\n"
-        "                      [--3d] [--markers] [--hide-series LIST]\n"
-        "       sorvant-export LOG.dat [--step N] [--hide COLS] --pdf OUT.pdf [--paper SIZE]\n"
-        "                      [--print-settings FILE.ini]\n"
-        "       sorvant-export LOG.dat [--step N] --chart-pdf OUT.pdf [--page P] [--3d] [--markers]\n"
-        "                      [--hide-series LIST] [--paper SIZE]\n"
-        "\n"
-        "Loads a dryer log as Sorvant does and writes the spreadsheet, a chart page\n"
-        "or both.\n"
-        "  --step N     records per row, a whole number from 1 (default 25;\n"
-        "               5, 15, 25, 75, 150 are 1, 3, 5, 15, 30 minute averaging)\n"
-        "  --hide COLS  column indices 0-8 to leave out, separated by commas\n"
-        "               (0 Record #, 1 Wet Grain Temp, 2 Grain Temp Inside Dryer,\n"
-        "               3 Dried Grain Temp, 4 Moisture In, 5 Moisture Out,\n"
-        "               6 Unload Rate, 7 Time, 8 Bin Number)\n"
-        "  --csv FILE   write the table as comma-separated text\n"
-        "  --xls FILE   write the table as an Excel 97-2003 workbook\n"
-        "  --chart-png FILE  draw one page of the chart as a PNG image:\n"
-        "    --page P          the page, from 1 (default 1)\n"
-        "    --size WxH        the image in pixels (default 1200x800; at most 16384\n"
-        "                      a side and 256 MB of 4-byte pixels)\n"
-        "    --3d              the 3D view\n"
-        "    --markers         the value markers\n"
-        "    --hide-series LIST  series 1-6 to leave out, separated by commas\n"
-        "               (1 Moisture In, 2 Moisture Out, 3 Grain Temp In,\n"
-        "               4 Grain Temp in Dryer, 5 Grain Temp Out, 6 Unload Rate)\n"
-        "  --pdf FILE   print the table into a PDF file, as Print does with the\n"
-        "               starting print settings\n"
-        "  --chart-pdf FILE  print one page of the chart into a PDF file, as Print\n"
-        "               does: landscape, under the date line (--page, --3d, --markers,\n"
-        "               --hide-series as for --chart-png); laid out as the chart\n"
-        "               stands in Sorvant's window, 925x606, or at --size WxH\n"
-        "  --paper SIZE A4, Letter, Legal or A3 for the PDF files (default: the\n"
-        "               system's paper)\n"
-        "  --print-settings FILE  print --pdf with the settings saved in FILE by\n"
-        "               the Print Data Sheet dialog (its PRINTSETTINGS section)\n"
-        "  --help, --version\n"
-        "The decimal separator follows LC_ALL, LC_NUMERIC and LANG.\n");
+        "Usage: sorvant-export LOG.dat [--step N] [--hide COLS] --csv OUT.csv\n"
+        "  or:  sorvant-export LOG.dat [--step N] [--hide COLS] --xls OUT.xls\n"
+        "  or:  sorvant-export LOG.dat [--step N] [--hide COLS] --pdf OUT.pdf [PDF OPTION]...\n"
+        "  or:  sorvant-export LOG.dat [--step N] --chart-png OUT.png [CHART OPTION]...\n"
+        "  or:  sorvant-export LOG.dat [--step N] --chart-pdf OUT.pdf [CHART OPTION]... [--paper SIZE]\n");
+}
+
+// What --help prints; the manual page sorvant-export(1) is made from it by
+// help2man, so every option, exit code and variable belongs here. Tags are
+// indented by two and their texts start in column 23.
+QString helpText()
+{
+    return usageText()
+           + QStringLiteral(
+               "Loads a dryer log (.dat) as Sorvant does and writes its spreadsheet as a CSV\n"
+               "file, an Excel 97-2003 workbook or a printout in a PDF file, and one page of\n"
+               "its chart as a PNG image or a printout in a PDF file; one run may write any\n"
+               "of them. The log is only read. Each file is written to a temporary file\n"
+               "beside it and renamed into place when complete, so a failure never leaves a\n"
+               "half-written file. The output is byte for byte what Sorvant's window writes\n"
+               "for the same log, step and hidden columns.\n"
+               "\n"
+               "Options:\n"
+               "  --step N             records per row, a whole number from 1 (default 25;\n"
+               "                       5, 15, 25, 75 and 150 are Sorvant's 1, 3, 5, 15 and\n"
+               "                       30 minute averaging)\n"
+               "  --hide COLS          column indices 0-8 to leave out of the spreadsheet,\n"
+               "                       separated by commas (0 Record #, 1 Wet Grain Temp,\n"
+               "                       2 Grain Temp Inside Dryer, 3 Dried Grain Temp,\n"
+               "                       4 Moisture In, 5 Moisture Out, 6 Unload Rate,\n"
+               "                       7 Time, 8 Bin Number); one column always stays\n"
+               "  -h, --help           show this help and exit\n"
+               "  --version            show the version and exit\n"
+               "\n"
+               "Outputs:\n"
+               "  --csv FILE           the spreadsheet as comma-separated text\n"
+               "  --xls FILE           the spreadsheet as an Excel 97-2003 workbook\n"
+               "  --pdf FILE           the spreadsheet printed into a PDF file, as Print\n"
+               "                       does with the starting print settings\n"
+               "  --chart-png FILE     one page of the chart as a PNG image\n"
+               "  --chart-pdf FILE     one page of the chart printed into a PDF file, as\n"
+               "                       Print does: landscape, under the date line; laid out\n"
+               "                       as the chart stands in Sorvant's window, 925x606,\n"
+               "                       or at --size WxH\n"
+               "\n"
+               "PDF options:\n"
+               "  --paper SIZE         A4, Letter, Legal or A3, for both PDF files (default:\n"
+               "                       the system's paper)\n"
+               "  --print-settings FILE\n"
+               "                       print --pdf with the layout saved in FILE by the\n"
+               "                       \"Save settings\" button of the Print Data Sheet\n"
+               "                       dialog (its PRINTSETTINGS section); FILE must exist\n"
+               "\n"
+               "Chart options:\n"
+               "  --page P             the page, from 1 (default 1)\n"
+               "  --size WxH           the PNG image in pixels (default 1200x800; at most\n"
+               "                       16384 a side and 256 MB of 4-byte pixels)\n"
+               "  --3d                 the 3D view\n"
+               "  --markers            the value markers\n"
+               "  --hide-series LIST   series 1-6 to leave out, separated by commas\n"
+               "                       (1 Moisture In, 2 Moisture Out, 3 Grain Temp In,\n"
+               "                       4 Grain Temp in Dryer, 5 Grain Temp Out,\n"
+               "                       6 Unload Rate)\n"
+               "\n"
+               "Exit status:\n"
+               "  0                    every output was written\n"
+               "  1                    the log could not be read (\"File Error\" on standard\n"
+               "                       error, nothing written), the chart has no such\n"
+               "                       page, the print settings file is missing, or an\n"
+               "                       output could not be written (the others still are)\n"
+               "  2                    bad arguments, or an output that is the log itself or\n"
+               "                       another output of the run: nothing is read or written\n"
+               "\n"
+               "Environment:\n"
+               "  LC_ALL, LC_NUMERIC, LANG\n"
+               "                       the decimal separator of the moisture columns:\n"
+               "                       LC_ALL=de_DE.UTF-8 writes 21,5\n"
+               "  DISPLAY              not needed: without a display the chart and the\n"
+               "                       printouts are drawn offscreen\n"
+               "\n"
+               "Examples:\n"
+               "  The spreadsheet at 1 minute averaging, as File > Export writes it:\n"
+               "    $ sorvant-export run.dat --step 5 --csv run.csv\n"
+               "  A workbook without the record numbers and bins, with decimal commas:\n"
+               "    $ LC_ALL=de_DE.UTF-8 sorvant-export run.dat --hide 0,8 --xls run.xls\n"
+               "  A printout on Letter paper in a layout saved by Save settings in the window\n"
+               "  (~/.config/Sorvant/DataLogPrinterSettings.ini, copied to layout.ini):\n"
+               "    $ sorvant-export run.dat --pdf run.pdf --paper Letter --print-settings layout.ini\n"
+               "  The third chart page in 3D as an image, and the table beside it:\n"
+               "    $ sorvant-export run.dat --chart-png p3.png --page 3 --3d --csv run.csv\n"
+               "\n"
+               "See also:\n"
+               "  sorvant(1)           the window, with the same load, export and print\n");
 }
 
 // Qt's own warnings (a missing XDG_RUNTIME_DIR, a font or platform plugin
@@ -95,11 +150,7 @@ void keepQtMessagesOffStderr(QtMsgType type, const QMessageLogContext &, const Q
 
 void printTo(std::FILE *stream, const QString &text)
 {
-    // A file name in the text is printed with its own bytes.
-    const QByteArray bytes = encodeFileName(text);
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-    if (!text.endsWith(QLatin1Char('\n')))
-        std::fputc('\n', stream);
+    printText(stream, text);
 }
 
 // The regional decimal separator, as LC_ALL, LC_NUMERIC and LANG give it.
@@ -142,7 +193,8 @@ bool parseWhole(const QString &s, int min, int max, int &out)
 
 int badArguments(QString &message, const QString &why)
 {
-    message = QStringLiteral("sorvant-export: %1\n%2").arg(why, usageText());
+    message = QStringLiteral("sorvant-export: %1\n%2Try 'sorvant-export --help' for more information.\n")
+                  .arg(why, usageText());
     return 2;
 }
 
@@ -150,6 +202,10 @@ int badArguments(QString &message, const QString &why)
 
 int parseExportArguments(const QStringList &args, ExportOptions &o, QString &message)
 {
+    if (const auto answer = helpOrVersionAnswer(args, QStringLiteral("sorvant-export"), helpText())) {
+        message = *answer;
+        return -1;
+    }
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         const auto value = [&](QString &out) {
@@ -159,14 +215,6 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
             return true;
         };
         QString v;
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            message = usageText();
-            return -1;
-        }
-        if (a == QLatin1String("--version")) {
-            message = QStringLiteral("sorvant-export " SORVANT_VERSION "\n");
-            return -1;
-        }
         if (a == QLatin1String("--step")) {
             if (!value(v) || !parseStep(v, o.step))
                 return badArguments(message, QStringLiteral("--step takes a whole number from 1"));

@@ -192,15 +192,15 @@ TEST_F(ExporterTest, ExitCodes)
     };
     const QString out = path("out.csv");
     const Case cases[] = {
-        {"help", {QStringLiteral("--help")}, 0, nullptr, "usage: sorvant-export"},
+        {"help", {QStringLiteral("--help")}, 0, nullptr, "Usage: sorvant-export"},
         {"version", {QStringLiteral("--version")}, 0, nullptr, "sorvant-export " SORVANT_VERSION},
         {"missing log", {path("none.dat"), QStringLiteral("--csv"), out}, 1,
          "File Error: Can't perform one of the following file operations: Open, Seek, Read, Close.", ""},
         {"log is a folder", {dir.path(), QStringLiteral("--csv"), out}, 1, "File Error", ""},
         {"cannot create", {log, QStringLiteral("--csv"), path("folder.csv")}, 1, "Cannot Create file ", ""},
         {"write fails", {log, QStringLiteral("--csv"), QStringLiteral("/dev/full")}, 1, "/dev/full", ""},
-        {"no arguments", {}, 2, "usage:", ""},
-        {"no output", {log}, 2, "usage:", ""},
+        {"no arguments", {}, 2, "Usage:", ""},
+        {"no output", {log}, 2, "Usage:", ""},
         {"step 0", {log, QStringLiteral("--step"), QStringLiteral("0"), QStringLiteral("--csv"), out}, 2, "--step", ""},
         {"step -5", {log, QStringLiteral("--step"), QStringLiteral("-5"), QStringLiteral("--csv"), out}, 2, "--step", ""},
         {"step 2.5", {log, QStringLiteral("--step"), QStringLiteral("2.5"), QStringLiteral("--csv"), out}, 2, "--step", ""},
@@ -209,7 +209,7 @@ TEST_F(ExporterTest, ExitCodes)
         {"hide empty part", {log, QStringLiteral("--hide"), QStringLiteral("1,,2"), QStringLiteral("--csv"), out}, 2, "--hide", ""},
         {"hide words", {log, QStringLiteral("--hide"), QStringLiteral("Time"), QStringLiteral("--csv"), out}, 2, "--hide", ""},
         {"unknown option", {log, QStringLiteral("--xlsx"), out}, 2, "unknown option --xlsx", ""},
-        {"two logs", {log, log, QStringLiteral("--csv"), out}, 2, "usage:", ""},
+        {"two logs", {log, log, QStringLiteral("--csv"), out}, 2, "Usage:", ""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
