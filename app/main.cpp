@@ -71,7 +71,10 @@ int main(int argc, char *argv[])
     mainForm.show();
     if (!start.fileToOpen.isEmpty())
         mainForm.openFromOutside(start.fileToOpen);
-    app.exec();
+    // A TERM during that load's error box has closed the window already;
+    // the event loop would then wait for a window that never comes.
+    if (mainForm.isVisible())
+        app.exec();
     app.setErrorDisplay(nullptr, nullptr);
     return 0;
 }
