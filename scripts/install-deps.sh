@@ -10,6 +10,7 @@ packages=(
   libbenchmark-dev                  # speed and memory benchmarks
   xvfb xauth                        # screenshots of the real window
   openbox                           # a real window manager for the window-activation test
+  xdotool                           # real key presses in the window tests
   fonts-liberation2                 # metric-compatible "Arial"
   fonts-wine                        # metric-compatible "Tahoma" and "MS Sans Serif"
   python3 python3-xlrd              # independent reader for our .xls files in tests

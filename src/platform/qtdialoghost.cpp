@@ -1,5 +1,7 @@
 #include "qtdialoghost.h"
 
+#include "shownfilenames.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -18,13 +20,39 @@ namespace sorvant {
 
 namespace {
 
+// The file dialog, which also opens a file whose name is not UTF-8 when the
+// user types the name it shows as (see shownfilenames.h): Qt's dialog
+// would say that no such file exists.
+class FileDialog : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+    // The file found by its shown name; empty when the dialog chose itself.
+    QString foundByShownName;
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        if (acceptMode() == AcceptOpen && files.size() == 1 && !QFileInfo::exists(files.first())) {
+            const QFileInfo typed(files.first());
+            const QString found = findFileByShownName(typed.path(), typed.fileName());
+            if (!found.isEmpty()) {
+                foundByShownName = found;
+                QDialog::accept();
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+};
+
 FileDialogAnswer runFileDialog(QWidget *parent, const FileDialogRequest &request, QFileDialog::AcceptMode mode)
 {
     // No folder means the current one, which the last file dialog's choice
     // made; Qt would start in the folder it last showed, which may be the
     // open dialog's while the user just saved elsewhere.
     const QString folder = request.folder.isEmpty() ? QDir::currentPath() : request.folder;
-    QFileDialog dialog(parent, request.title, folder);
+    FileDialog dialog(parent, request.title, folder);
     dialog.setAcceptMode(mode);
     if (mode == QFileDialog::AcceptOpen) {
         dialog.setFileMode(QFileDialog::ExistingFile);
@@ -48,7 +76,8 @@ FileDialogAnswer runFileDialog(QWidget *parent, const FileDialogRequest &request
     if (files.isEmpty())
         return answer;
     answer.accepted = true;
-    answer.path = QFileInfo(files.first()).absoluteFilePath();
+    answer.path = dialog.foundByShownName.isEmpty() ? QFileInfo(files.first()).absoluteFilePath()
+                                                    : dialog.foundByShownName;
     const auto chosen = filters.indexOf(dialog.selectedNameFilter());
     if (chosen >= 0)
         answer.filterIndex = int(chosen) + 1;

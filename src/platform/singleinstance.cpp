@@ -1,5 +1,7 @@
 #include "singleinstance.h"
 
+#include "filenames.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,8 +22,10 @@ namespace {
 constexpr int kLockWaitMs = 10000;
 constexpr int kConnectWaitMs = 2000;
 constexpr int kIdleClientMs = 5000;
-constexpr qsizetype kMaxRequest = 64;
+// Room for the longest path the system takes (PATH_MAX, 4096 bytes) in Base64.
+constexpr qsizetype kMaxRequest = 8192;
 const QByteArray kActivate = QByteArrayLiteral("activate\n");
+const QByteArray kOpen = QByteArrayLiteral("open ");
 
 // A folder where only this user can make, remove or replace files: a real
 // folder (not a link), ours, writable by nobody else.
@@ -149,7 +153,7 @@ bool SingleInstance::askRunningInstance()
     socket.connectToServer(m_serverName);
     if (!socket.waitForConnected(kConnectWaitMs))
         return false;
-    socket.write(kActivate);
+    socket.write(requestFor(m_fileToOpen));
     socket.waitForBytesWritten(kConnectWaitMs);
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState)
@@ -171,11 +175,10 @@ void SingleInstance::acceptConnections()
             if (!complete)
                 return;
             *handled = true;
-            const bool activate = received->startsWith(kActivate);
+            const QByteArray request = *received;
             client->disconnectFromServer();
             client->deleteLater();
-            if (activate)
-                emit activationRequested();
+            handleRequest(request);
         };
         connect(client, &QLocalSocket::readyRead, this, take);
         connect(client, &QLocalSocket::disconnected, this, take);
@@ -187,6 +190,32 @@ void SingleInstance::acceptConnections()
         if (client->bytesAvailable() > 0 || client->state() != QLocalSocket::ConnectedState)
             take();
     }
+}
+
+QByteArray SingleInstance::requestFor(const QString &fileToOpen)
+{
+    if (fileToOpen.isEmpty())
+        return kActivate;
+    return kOpen + encodeFileName(fileToOpen).toBase64() + '\n';
+}
+
+void SingleInstance::handleRequest(const QByteArray &request)
+{
+    if (request.startsWith(kActivate)) {
+        emit activationRequested();
+        return;
+    }
+    if (!request.startsWith(kOpen))
+        return;
+    emit activationRequested();
+    // Only a complete request opens: a cut-off path would name some other file.
+    const qsizetype end = request.indexOf('\n');
+    if (end < 0)
+        return;
+    const auto decoded = QByteArray::fromBase64Encoding(request.mid(kOpen.size(), end - kOpen.size()),
+                                                        QByteArray::AbortOnBase64DecodingErrors);
+    if (decoded && !decoded.decoded.isEmpty() && !decoded.decoded.contains('\0'))
+        emit openRequested(decodeFileName(decoded.decoded));
 }
 
 } // namespace sorvant

@@ -9,7 +9,7 @@ namespace sorvant {
 
 // Only one Sorvant runs per user. The first start listens on a per-user local
 // socket; a later start connects to it, asks the running one to come forward
-// and ends. The check and the listen happen under a lock file, so two starts
+// (and, when it was started to open a file, to open that file) and ends. The check and the listen happen under a lock file, so two starts
 // at the same moment give exactly one primary, and a socket left behind by a
 // crashed instance is recognised (nobody answers) and replaced.
 class SingleInstance : public QObject
@@ -34,6 +34,14 @@ public:
     // another user is never trusted: it is removed, or passed by.
     bool tryBecomePrimary();
 
+    // A later start that was asked to open a file hands it over: set before
+    // tryBecomePrimary(). An absolute path, taken byte for byte.
+    void setFileToOpen(const QString &absolutePath) { m_fileToOpen = absolutePath; }
+
+    // What a later start sends: "activate\n", or "open " and the path's
+    // bytes in Base64 and "\n". Both ask the running one to come forward.
+    static QByteArray requestFor(const QString &fileToOpen);
+
     bool isPrimary() const;
     QString serverName() const { return m_serverName; }
     QString socketPath() const;
@@ -43,12 +51,18 @@ public:
 signals:
     // In the primary instance: a later start asked it to come forward.
     void activationRequested();
+    // In the primary instance, right after activationRequested(): the later
+    // start was asked to open this file.
+    void openRequested(const QString &path);
 
 private:
     void acceptConnections();
     bool askRunningInstance();
 
+    void handleRequest(const QByteArray &request);
+
     QString m_serverName;
+    QString m_fileToOpen;
     QLocalServer *m_server = nullptr;
 };
 

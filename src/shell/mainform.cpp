@@ -17,6 +17,8 @@
 #include <QLabel>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QScopedValueRollback>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -66,6 +68,7 @@ void TSorvantMainForm::FormCreate(const QStringList &arguments)
     connectCommand(PrintButton, [this] { PrintButtonClick(); });
     connectCommand(PrintFromMenu, [this] { PrintButtonClick(); });
     connectCommand(PrintPreview1, [this] { PrintPreview1Click(); });
+    buildDesktopCommands();
     resize(925, 711);
     centreOnScreen();
 
@@ -112,6 +115,8 @@ QString TSorvantMainForm::statusText() const
 
 void TSorvantMainForm::setStatusText(const QString &text)
 {
+    if (m_noticeTimer)
+        m_noticeTimer->stop(); // the new text is not given back to what a notice covered
     MessagePanel->setText(text);
 }
 
@@ -144,8 +149,11 @@ void TSorvantMainForm::OpenButtonClick()
     const FileDialogAnswer answer = m_dialogs.openFile(this, request);
     if (!answer.accepted || answer.path.isEmpty())
         return;
-    const QString path = QDir::fromNativeSeparators(answer.path);
+    OpenFile(QDir::fromNativeSeparators(answer.path));
+}
 
+void TSorvantMainForm::OpenFile(const QString &path)
+{
     insertRecentFile(RecentFiles, path);
     // The new path and the known ones it pushed down are known places now.
     m_recentKnown = std::min(m_recentKnown + 1, kRecentFileCount);
@@ -160,6 +168,8 @@ void TSorvantMainForm::OpenButtonClick()
 
 void TSorvantMainForm::LoadLog()
 {
+    // A file from outside that arrives during the load's error box waits.
+    const QScopedValueRollback<bool> loading(m_loading, true);
     LoadTargets targets;
     targets.table = &m_spreadsheet->tableSink();
     targets.series = m_seriesSink;

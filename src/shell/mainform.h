@@ -17,6 +17,10 @@
 
 class DataGrid;
 class QAction;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
+class QTimer;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -38,7 +42,7 @@ class ViewSwitcher;
 // What the main window needs from outside; tests fill it with temporary
 // paths and a pinned locale.
 struct MainFormOptions {
-    QStringList arguments;   // the program's arguments, without its name
+    QStringList arguments;   // the program's arguments, without its name (no --open)
     QString settingsPath;    // empty: the user's Sorvant.reg
     QLocale locale = QLocale::system(); // decimal separator of the cell texts
 };
@@ -79,7 +83,15 @@ public:
     QAction *N1 = nullptr;
     QAction *Exit1 = nullptr;
     QMenu *Edit1 = nullptr;
+    QAction *Copy1 = nullptr;      // the selected cells, or the chart page as a picture
+    QAction *SelectAll1 = nullptr; // every cell of the spreadsheet
+    QAction *N2 = nullptr;
     QAction *Preferences = nullptr;
+    QMenu *Chart1 = nullptr;       // turns the chart's pages while the chart is shown
+    QAction *PreviousPage1 = nullptr;
+    QAction *NextPage1 = nullptr;
+    QAction *FirstPage1 = nullptr;
+    QAction *LastPage1 = nullptr;
     QMenu *Help1 = nullptr;
     QAction *About1 = nullptr;
 
@@ -148,8 +160,35 @@ public slots:
     // Loads CurrentFile at SampleInterval into the spreadsheet and the chart.
     void LoadLog();
 
+    // Steps 5 to 9 of the Open command for a path chosen another way than
+    // in the open dialog: recent list, folder, caption, then the load.
+    void OpenFile(const QString &path);
+    // A file handed over from outside: `sorvant --open`, a second start, a
+    // drop. A path that is not a file gets a message and changes nothing;
+    // while a dialog is open or a load runs, the file waits for them.
+    void openFromOutside(const QString &path);
+    // The session ends or the process was asked to end: closes as the close
+    // box does (no question), after dropping any open dialog, so the
+    // settings are written, and ends the event loop.
+    void closeForSessionEnd();
+
+    // The Copy command: with the spreadsheet shown its selected cells as
+    // tab-separated text and an HTML table, with the chart shown the chart
+    // page as a picture.
+    void Copy1Click();
+    void SelectAll1Click();
+
+public:
+    static constexpr int kNoticeMs = 8000;
+    // A short message in the status panel; the panel's own text comes back
+    // after `ms` unless something else changed it meanwhile.
+    void showNotice(const QString &text, int ms = kNoticeMs);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void FormCreate(const QStringList &arguments);
@@ -159,6 +198,9 @@ private:
     void buildPanels();
     void buildViews();
     void buildPrintSettingsDialog();
+    void buildDesktopCommands();
+    void updateViewCommands();
+    void openPendingWhenFree();
     void centreOnScreen();
 
     DialogHost &m_dialogs;
@@ -174,6 +216,12 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<ExportCommand> m_export; // keeps the save dialog's type and name for the run
     bool m_settingsWritten = false;
+    bool m_loading = false;
+    QString m_pendingOpen; // a file from outside, waiting for a dialog or a load to end
+    QTimer *m_pendingTimer = nullptr;
+    QTimer *m_noticeTimer = nullptr;
+    QString m_noticeText;  // the notice on show, and the text it covers
+    QString m_coveredText;
     // How much of LastFolder and RecentFiles the settings read gave (or this
     // run set): the close writes only these.
     bool m_lastFolderKnown = true;

@@ -166,6 +166,36 @@ TEST(DataGrid, DrawsGradientLinesAndNoSelection)
     EXPECT_EQ(pixel(g.grid.fixedColumnView()->viewport(), 5, 0), QColor(10, 20, 30));
 }
 
+TEST(DataGrid, WithCellSelectionOnClicksSelectAndSelectedCellsAreHighlighted)
+{
+    SmallGrid g;
+    g.grid.setCellSelectionEnabled(true);
+    g.grid.show();
+    QWidget *cells = g.grid.viewport();
+    const QColor base = g.grid.palette().color(QPalette::Base);
+    const QColor highlight = g.grid.palette().color(QPalette::Highlight);
+    EXPECT_EQ(pixel(cells, 2, 2), base) << "nothing is selected at start";
+    EXPECT_TRUE(g.grid.selectedRanges().empty());
+
+    // A cell, then a second one with Shift: the block between them.
+    QTest::mouseClick(cells, Qt::LeftButton, {}, g.grid.visualRect(g.grid.model()->index(0, 1)).center());
+    QTest::mouseClick(cells, Qt::LeftButton, Qt::ShiftModifier,
+                      g.grid.visualRect(g.grid.model()->index(2, 2)).center());
+    const QRect first = g.grid.visualRect(g.grid.model()->index(0, 1));
+    EXPECT_EQ(pixel(cells, first.left() + 2, first.top() + 2), highlight);
+    EXPECT_EQ(g.grid.copySelection().text, QByteArray("1:1\t2:1\r\n1:2\t2:2\r\n1:3\t2:3\r\n"));
+
+    // A click in the fixed column takes the whole row.
+    QTableView *fixed = g.grid.fixedColumnView();
+    QTest::mouseClick(fixed->viewport(), Qt::LeftButton, {}, fixed->visualRect(fixed->model()->index(3, 0)).center());
+    EXPECT_EQ(g.grid.copySelection().text, QByteArray("0:4\t1:4\t2:4\t3:4\r\n"));
+
+    // Turned off again: the selection goes, nothing is highlighted.
+    g.grid.setCellSelectionEnabled(false);
+    EXPECT_TRUE(g.grid.selectedRanges().empty());
+    EXPECT_EQ(pixel(cells, first.left() + 2, first.top() + 2), base);
+}
+
 TEST(DataGrid, RightButtonAnywhereAsksForTheContextMenu)
 {
     SmallGrid g;

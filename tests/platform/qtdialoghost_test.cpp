@@ -1,3 +1,4 @@
+#include "platform/filenames.h"
 #include "platform/fonts.h"
 #include "platform/qtdialoghost.h"
 
@@ -17,6 +18,10 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include <cstdio>
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -245,6 +250,34 @@ TEST(QtDialogHostTest, FileDialogWithoutAFolderStartsInTheCurrentOne)
         EXPECT_EQ(shown, QDir(out.path()).absolutePath()) << "dialog " << i;
     }
     QDir::setCurrent(startFolder);
+}
+
+TEST(QtDialogHostTest, OpenDialogOpensANameThatIsNotUtf8TypedAsItShows)
+{
+    ModalWatchdog watchdog;
+    QTemporaryDir dir;
+    const QByteArray onDisk = QFile::encodeName(dir.path()) + "/caf\xe9.dat";
+    {
+        // QFile cannot spell the name; the bytes go to the system as they are.
+        FILE *raw = std::fopen(onDisk.constData(), "wb");
+        ASSERT_NE(raw, nullptr);
+        std::fclose(raw);
+    }
+    QtDialogHost host;
+    FileDialogRequest request;
+    request.title = QStringLiteral("Select Data Log file");
+    request.filter = QStringLiteral("Dryer Log files (*.dat);;All Files (*)");
+    request.folder = dir.path();
+    whenShown<QFileDialog>([&](QFileDialog *d) {
+        auto *nameEdit = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(nameEdit, nullptr);
+        nameEdit->setText(QStringLiteral("café.dat")); // as the Windows machine showed it
+        static_cast<QDialog *>(d)->accept();           // as the Open button and Return do
+    });
+    const FileDialogAnswer answer = host.openFile(nullptr, request);
+    EXPECT_TRUE(answer.accepted);
+    EXPECT_EQ(encodeFileName(answer.path), onDisk);
+    ::unlink(onDisk.constData()); // QTemporaryDir cannot remove it
 }
 
 TEST(QtDialogHostTest, PrintDialogAnswersWhetherToPrint)

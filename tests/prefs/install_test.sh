@@ -13,7 +13,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 [ -x "$prefix/bin/sorvant" ] || fail "bin/sorvant is not installed"
 desktop="$prefix/share/applications/sorvant.desktop"
 [ -f "$desktop" ] || fail "sorvant.desktop is not installed"
-grep -qx 'Exec=sorvant' "$desktop" || fail "the menu entry does not start sorvant"
+# "Open With" hands the file over; a start from the menu, without one, is a plain start.
+grep -qx 'Exec=sorvant --open %f' "$desktop" || fail "the menu entry does not start sorvant --open %f"
 grep -qx 'Icon=sorvant' "$desktop" || fail "the menu entry does not name the sorvant icon"
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$desktop" || fail "sorvant.desktop does not validate"

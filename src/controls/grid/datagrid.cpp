@@ -171,6 +171,37 @@ void DataGrid::setGridLineColor(const QColor &colour)
     lookChanged();
 }
 
+void DataGrid::setCellSelectionEnabled(bool enabled)
+{
+    if (m_look->showSelection == enabled)
+        return;
+    m_look->showSelection = enabled;
+    m_model->setCellsSelectable(enabled);
+    const auto mode = enabled ? QAbstractItemView::ExtendedSelection : QAbstractItemView::NoSelection;
+    setSelectionMode(mode);
+    m_fixed->setSelectionMode(mode);
+    // The fixed column stands where a spreadsheet has its row numbers, so a
+    // click there takes the whole row.
+    m_fixed->setSelectionBehavior(QAbstractItemView::SelectRows);
+    horizontalHeader()->setSectionsClickable(enabled);
+    m_fixed->horizontalHeader()->setSectionsClickable(enabled);
+    if (!enabled)
+        selectionModel()->clearSelection();
+    lookChanged();
+}
+
+std::vector<GridCellRange> DataGrid::selectedRanges() const
+{
+    std::vector<GridCellRange> ranges;
+    if (!m_look->showSelection)
+        return ranges;
+    for (const QItemSelectionRange &r : selectionModel()->selection()) {
+        ranges.push_back({DataGridModel::storeRow(r.top()), DataGridModel::storeRow(r.bottom()), r.left(),
+                          r.right()});
+    }
+    return ranges;
+}
+
 void DataGrid::lookChanged()
 {
     viewport()->update();

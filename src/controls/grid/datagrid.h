@@ -1,6 +1,7 @@
 #pragma once
 
 #include "datagridmodel.h"
+#include "gridcopy.h"
 #include "datagridpainting.h"
 #include "gridstore.h"
 
@@ -49,6 +50,18 @@ public:
     void setHeaderGradient(const QColor &top, const QColor &bottom, int bands);
     void setGridLineColor(const QColor &colour);
     const DataGridLook &look() const { return *m_look; }
+
+    // Lets the user select cells to copy: a click or a drag selects cells,
+    // a click on a header cell whole columns, a click in the fixed column
+    // whole rows, Shift and Ctrl extend, Ctrl+A selects all. Selected cells
+    // are drawn in the highlight colour. Off at start: nothing is selected
+    // or drawn selected.
+    void setCellSelectionEnabled(bool enabled);
+    bool isCellSelectionEnabled() const { return m_look->showSelection; }
+    // The selection in store coordinates (rows from 1).
+    std::vector<GridCellRange> selectedRanges() const;
+    // The selected cells as the clipboard takes them.
+    GridCopy copySelection() const { return copyGridCells(store(), selectedRanges()); }
 
 public slots:
     // Shows every pending change of the store now instead of at the next

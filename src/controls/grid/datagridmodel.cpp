@@ -72,8 +72,10 @@ QVariant DataGridModel::headerData(int section, Qt::Orientation orientation, int
 
 Qt::ItemFlags DataGridModel::flags(const QModelIndex &index) const
 {
-    // Read-only and never selected: enabled is all a cell is.
-    return index.isValid() ? Qt::ItemIsEnabled : Qt::NoItemFlags;
+    // Read-only: enabled, and selectable only where the grid lets the user copy.
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return m_selectable ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::ItemIsEnabled;
 }
 
 void DataGridModel::cellsChanged(int firstRow, int lastRow)

@@ -35,6 +35,10 @@ public:
     static constexpr int storeRow(int modelRow) { return modelRow + 1; }
     static Qt::Alignment alignmentFor(DataGridStore::HAlign alignment);
 
+    // Whether cells can be selected (for copying); off at start.
+    void setCellsSelectable(bool selectable) { m_selectable = selectable; }
+    bool cellsSelectable() const { return m_selectable; }
+
     // True while the store has changes the views have not been told of.
     bool hasPendingChanges() const { return m_rowsDirty || m_dirtyLast >= 0; }
 
@@ -60,4 +64,5 @@ private:
     int m_dirtyLast = -1;
     bool m_rowsDirty = false;
     bool m_syncPosted = false;
+    bool m_selectable = false;
 };

@@ -102,7 +102,12 @@ void DataGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     const QRect &r = option.rect;
     painter->save();
     painter->setClipRect(r, Qt::IntersectClip);
-    if (m_fixedStyle) {
+    const bool selected = m_look->showSelection && (option.state & QStyle::State_Selected);
+    if (selected) {
+        painter->fillRect(r, option.palette.highlight());
+        painter->setFont(m_fixedStyle ? m_look->fixedFont : option.font);
+        painter->setPen(option.palette.color(QPalette::HighlightedText));
+    } else if (m_fixedStyle) {
         datagridpaint::fillFixedCell(*painter, r, *m_look);
         painter->setFont(m_look->fixedFont);
         painter->setPen(option.palette.color(QPalette::WindowText));

@@ -16,6 +16,7 @@ struct DataGridLook {
     QColor gradientBottom{212, 212, 212};
     int gradientBands = 1;           // header fill: this many bands top to bottom
     QColor gridLine{192, 192, 192};  // 1 pixel on the right and bottom of every cell
+    bool showSelection = false;      // selected cells in the palette's highlight colours
 };
 
 namespace datagridpaint {
@@ -33,8 +34,8 @@ void drawGridLines(QPainter &painter, const QRect &rect, const QColor &colour);
 } // namespace datagridpaint
 
 // Draws a cell as data (background, text) or as a fixed cell (header fill,
-// fixed font), with its grid lines. Never draws selection or focus: the grid
-// shows neither.
+// fixed font), with its grid lines. Draws selected cells highlighted only
+// when the look asks for it, and never a focus frame.
 class DataGridDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
