@@ -3,6 +3,7 @@
 
 #include "logdata/loadlog.h"
 #include "output/csvwriter.h"
+#include "output/spanscsv.h"
 #include "output/printing/printsettings.h"
 #include "output/printing/printsettingsfile.h"
 #include "output/xlswriter.h"
@@ -10,6 +11,7 @@
 #include "platform/usererror.h"
 #include "views/seriesset.h"
 #include "views/chartview.h"
+#include "views/overviewconfig.h"
 #include "views/spreadsheetconfig.h"
 
 #include <QDir>
@@ -48,6 +50,8 @@ QString usageText()
         "                      [--print-settings FILE.ini]\n"
         "       sorvant-export LOG.dat [--step N] --chart-pdf OUT.pdf [--page P] [--3d] [--markers]\n"
         "                      [--hide-series LIST] [--paper SIZE]\n"
+        "       sorvant-export LOG.dat [--limit Q:LOW:HIGH]... --spans OUT.csv\n"
+        "       sorvant-export LOG.dat [--limit Q:LOW:HIGH]... --overview-png OUT.png [--size WxH]\n"
         "\n"
         "Loads a dryer log as Sorvant does and writes the spreadsheet, a chart page\n"
         "or both.\n"
@@ -78,6 +82,13 @@ QString usageText()
         "               system's paper)\n"
         "  --print-settings FILE  print --pdf with the settings saved in FILE by\n"
         "               the Print Data Sheet dialog (its PRINTSETTINGS section)\n"
+        "  --overview-png FILE  draw every record of the log as the overview does,\n"
+        "               the out-of-range spans shaded (--size WxH, default 1600x500)\n"
+        "  --spans FILE write the out-of-range spans as comma-separated text\n"
+        "  --limit \"QUANTITY:LOWEST:HIGHEST\"  a limit for --spans and --overview-png,\n"
+        "               for example \"Moisture Out:14:16\" or \"Grain Temp in Dryer::120\";\n"
+        "               either value may be empty, the quantity is a series title in\n"
+        "               any letter case; repeat it for more quantities\n"
         "  --help, --version\n"
         "The decimal separator follows LC_ALL, LC_NUMERIC and LANG.\n");
 }
@@ -183,6 +194,21 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
         } else if (a == QLatin1String("--chart-pdf")) {
             if (!value(o.chartPdf) || o.chartPdf.isEmpty())
                 return badArguments(message, QStringLiteral("--chart-pdf takes a file name"));
+        } else if (a == QLatin1String("--overview-png")) {
+            if (!value(o.overviewPng) || o.overviewPng.isEmpty())
+                return badArguments(message, QStringLiteral("--overview-png takes a file name"));
+        } else if (a == QLatin1String("--spans")) {
+            if (!value(o.spansCsv) || o.spansCsv.isEmpty())
+                return badArguments(message, QStringLiteral("--spans takes a file name"));
+        } else if (a == QLatin1String("--limit")) {
+            if (!value(v))
+                return badArguments(message, QStringLiteral("--limit takes QUANTITY:LOWEST:HIGHEST"));
+            int series = 0;
+            QuantityLimit limit;
+            QString why;
+            if (!parseLimitOption(v, series, limit, why))
+                return badArguments(message, why);
+            o.limits[series] = limit;
         } else if (a == QLatin1String("--print-settings")) {
             if (!value(o.printSettings) || o.printSettings.isEmpty())
                 return badArguments(message, QStringLiteral("--print-settings takes a file name"));
@@ -230,7 +256,8 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
     if (o.log.isEmpty())
         return badArguments(message, QStringLiteral("no log file given"));
     if (!o.hasOutput())
-        return badArguments(message, QStringLiteral("nothing to write: give --csv, --xls, --chart-png, --pdf or --chart-pdf"));
+        return badArguments(message, QStringLiteral("nothing to write: give --csv, --xls, --chart-png, --pdf, --chart-pdf, "
+                                                    "--overview-png or --spans"));
     if (!o.printSettings.isEmpty() && o.pdf.isEmpty())
         return badArguments(message, QStringLiteral("--print-settings shapes the --pdf printout: give --pdf too"));
     return 0;
@@ -242,7 +269,9 @@ std::vector<std::pair<QString, QString>> ExportOptions::outputs() const
     for (const auto &[option, file] : {std::pair{QStringLiteral("--csv"), csv}, std::pair{QStringLiteral("--xls"), xls},
                                        std::pair{QStringLiteral("--chart-png"), chartPng},
                                        std::pair{QStringLiteral("--pdf"), pdf},
-                                       std::pair{QStringLiteral("--chart-pdf"), chartPdf}}) {
+                                       std::pair{QStringLiteral("--chart-pdf"), chartPdf},
+                                       std::pair{QStringLiteral("--overview-png"), overviewPng},
+                                       std::pair{QStringLiteral("--spans"), spansCsv}}) {
         if (!file.isEmpty())
             list.emplace_back(option, file);
     }
@@ -429,6 +458,15 @@ int runExport(const ExportOptions &o, std::FILE *errors)
     if (chart && !o.chartPng.isEmpty()) {
         const ChartImageRequest request = chartRequest(QSize(o.chartWidth, o.chartHeight));
         write([&] { chart->writePng(request, o.chartPng); });
+    }
+    if (!o.overviewPng.isEmpty()) {
+        const QSize size = o.chartSizeGiven ? QSize(o.chartWidth, o.chartHeight) : QSize(1600, 500);
+        write([&] { writeOverviewPng(*store, o.limits, size, o.overviewPng); });
+    }
+    if (!o.spansCsv.isEmpty()) {
+        write([&] {
+            SaveSpansToCSV(findOutOfRangeSpans(store->data(), store->count(), o.limits), *store, format, o.spansCsv);
+        });
     }
     return exitCode;
 }

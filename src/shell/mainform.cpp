@@ -1,6 +1,7 @@
 #include "mainform.h"
 
 #include "errordisplay.h"
+#include "overviewcommands.h"
 #include "output/printing/gridprintsettingsdialog.h"
 #include "output/exportcommand.h"
 #include "pathparts.h"
@@ -92,6 +93,8 @@ void TSorvantMainForm::FormCreate(const QStringList &arguments)
         RecentFiles.append(QString());
 
     setStatusText(statusTextForStep(SampleInterval));
+    // The View menu reads its own values of the settings file here too.
+    m_overviewCommands = new OverviewCommands(*this);
 }
 
 void TSorvantMainForm::setChartTargets(SeriesSink *series, std::function<void()> recalcPosition)
@@ -169,7 +172,9 @@ void TSorvantMainForm::LoadLog()
         m_dialogs.messageBox(this, fileErrorText(), fileErrorCaption(), MessageButtons::OkCancel,
                              MessageIcon::None);
     };
-    sorvant::LoadLog(CurrentFile, SampleInterval, m_store, m_format, targets);
+    m_loadedStep = effectiveStep(SampleInterval);
+    m_lastLoad = sorvant::LoadLog(CurrentFile, SampleInterval, m_store, m_format, targets);
+    emit logLoaded();
 }
 
 void TSorvantMainForm::ExportToExcelClick()
@@ -229,6 +234,8 @@ void TSorvantMainForm::FormClose()
     stored.recentKnown = m_recentKnown;
     // A failed write is shown; the window closes all the same.
     runGuarded([&] { SettingsStore(m_settingsPath).write(stored); });
+    if (m_overviewCommands)
+        runGuarded([&] { m_overviewCommands->saveSettings(); });
 }
 
 } // namespace sorvant

@@ -29,6 +29,7 @@ namespace sorvant {
 
 class ChartView;
 class DialogHost;
+class OverviewCommands;
 class SeriesSink;
 class ExportCommand;
 class SpreadsheetView;
@@ -107,6 +108,13 @@ public:
     QChar decimalSeparator() const { return m_format.decimalSeparator(); }
     ProgressBarSink &progressSink() { return *m_progress; }
     const QString &settingsFilePath() const { return m_settingsPath; }
+    // The records of the last load, with their day numbers.
+    const LogStore &logStore() const { return m_store; }
+    // The step the last load used and what it gave (no rows before the first).
+    int loadedStep() const { return m_loadedStep; }
+    const LoadResult &lastLoad() const { return m_lastLoad; }
+    // The View menu's commands: the overview and the out-of-range spans.
+    OverviewCommands *overviewCommands() const { return m_overviewCommands; }
     // The program's current printer: what a print or printer set-up dialog
     // chose on it stays for the next printout.
     QPrinter &printer() const { return *m_printer; }
@@ -148,6 +156,10 @@ public slots:
     // Loads CurrentFile at SampleInterval into the spreadsheet and the chart.
     void LoadLog();
 
+signals:
+    // Every load has ended, whatever its outcome.
+    void logLoaded();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -174,6 +186,9 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<ExportCommand> m_export; // keeps the save dialog's type and name for the run
     bool m_settingsWritten = false;
+    int m_loadedStep = 1;
+    LoadResult m_lastLoad;
+    OverviewCommands *m_overviewCommands = nullptr;
     // How much of LastFolder and RecentFiles the settings read gave (or this
     // run set): the close writes only these.
     bool m_lastFolderKnown = true;
