@@ -2,6 +2,8 @@
 
 #include "celltext.h"
 
+#include <QStringList>
+
 #include <cmath>
 
 namespace sorvant {

@@ -53,6 +53,14 @@ OverviewCommands::OverviewCommands(TSorvantMainForm &form) : QObject(&form), m_f
 
 OverviewCommands::~OverviewCommands() = default;
 
+QString OverviewCommands::overviewTitle() const
+{
+    // Named after the log it shows, as the main window's caption is.
+    if (m_form.CurrentFileName.isEmpty())
+        return QStringLiteral("Overview");
+    return QStringLiteral("Overview - ") + m_form.CurrentFileName;
+}
+
 void OverviewCommands::ensureWindow()
 {
     if (m_window)
@@ -69,8 +77,9 @@ void OverviewCommands::ensureWindow()
             m_window->move(g.topLeft());
         }
     }
-    m_window->setData(m_data);
+    m_window->setData(overviewData());
     m_window->setSpans(m_spans);
+    m_window->setWindowTitle(overviewTitle());
     connect(m_window, &OverviewWindow::recordClicked, this, [this](std::size_t r) {
         m_form.runGuarded([&] { goToRecord(r); });
     });
@@ -155,14 +164,25 @@ void OverviewCommands::saveSpansClicked()
     SaveSpansToCSV(m_spans, m_form.logStore(), m_form.cellTextFormat(), path);
 }
 
+const LogOverviewData &OverviewCommands::overviewData()
+{
+    if (m_dataStale) {
+        m_data = buildLogOverview(m_form.logStore());
+        m_dataStale = false;
+    }
+    return m_data;
+}
+
 void OverviewCommands::logLoaded()
 {
-    m_data = buildLogOverview(m_form.logStore());
+    // Until the overview is first opened, a load costs it nothing.
+    m_dataStale = true;
     const LogStore &store = m_form.logStore();
     m_spans = findOutOfRangeSpans(store.data(), store.count(), m_now.limits);
     if (m_window) {
-        m_window->setData(m_data);
+        m_window->setData(overviewData());
         m_window->setSpans(m_spans);
+        m_window->setWindowTitle(overviewTitle());
     }
     showSpans();
     updateMarkers();
@@ -190,10 +210,22 @@ void OverviewCommands::goToRecord(std::size_t record)
 
     DataGrid *grid = m_form.StringGrid1;
     grid->syncWithStore();
+    // The scroll ranges of both views (the fixed column is a second one)
+    // must know the rows of this load before scrolling.
+    grid->doItemsLayout();
+    if (QTableView *fixed = grid->fixedColumnView())
+        fixed->doItemsLayout();
     const int column = std::max(0, grid->store().columnAt(0));
     const QModelIndex index = grid->model()->index(row, column);
-    grid->scrollTo(index, QAbstractItemView::PositionAtTop);
+    // The spreadsheet's cells are never selectable, so the row becomes the
+    // current one; should the grid select rows, it is selected as well. The
+    // current row first: the views scroll it into view as it changes, and
+    // the row must end at the top.
     grid->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // Rows scroll one at a time: the scroll value is the top row. (scrollTo
+    // with PositionAtTop leaves it at the bottom here: the fixed column's
+    // view, kept in step, scrolls it back into view from below.)
+    grid->verticalScrollBar()->setValue(row);
     updateMarkers();
 }
 

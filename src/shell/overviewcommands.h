@@ -2,7 +2,9 @@
 
 #include "limitsettings.h"
 #include "logdata/outofrange.h"
+#include "views/outofrangedialog.h"
 #include "views/overviewconfig.h"
+#include "views/overviewwindow.h"
 
 #include <QObject>
 #include <QPointer>
@@ -14,8 +16,6 @@ class QMenu;
 
 namespace sorvant {
 
-class FindOutOfRangeDialog;
-class OverviewWindow;
 class TSorvantMainForm;
 
 // The View menu between Edit and Help: "&Overview" opens the whole-log
@@ -42,7 +42,8 @@ public:
     void setLimits(const Limits &limits);
     OverviewWindow *overviewWindow() const { return m_window; }
     FindOutOfRangeDialog *findDialog() const { return m_dialog; }
-    const LogOverviewData &overviewData() const { return m_data; }
+    // The overview of the last load, built when first needed after it.
+    const LogOverviewData &overviewData();
 
     // Shows record `record` of the log: the chart on the page that holds its
     // row (the zoom undone), the spreadsheet scrolled to that row, selected.
@@ -63,12 +64,14 @@ private:
     void updateMarkers();
     void showSpans();
     void ensureWindow();
+    QString overviewTitle() const;
     void ensureDialog();
 
     TSorvantMainForm &m_form;
     OverviewSettings m_read; // as the settings file gave them
     OverviewSettings m_now;
     LogOverviewData m_data;
+    bool m_dataStale = false; // a load came after m_data was built
     std::vector<OutOfRangeSpan> m_spans;
     QPointer<OverviewWindow> m_window;
     QPointer<FindOutOfRangeDialog> m_dialog;

@@ -53,9 +53,9 @@ OverviewWindow::OverviewWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     resize(900, 360);
 }
 
-void OverviewWindow::setData(const LogOverviewData &data)
+void OverviewWindow::setData(const LogOverviewData &overviewData)
 {
-    m_overview->setSummary(data.summary, data.time);
+    m_overview->setSummary(overviewData.summary, overviewData.time);
 }
 
 void OverviewWindow::setSpans(const std::vector<OutOfRangeSpan> &spans)

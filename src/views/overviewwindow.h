@@ -27,7 +27,7 @@ public:
     QPushButton *wholeLogButton() const { return m_whole; }
 
     // A new load: its summary and time axis; the view goes back to all of it.
-    void setData(const LogOverviewData &data);
+    void setData(const LogOverviewData &overviewData);
     void setSpans(const std::vector<OutOfRangeSpan> &spans);
     // What the chart's page and the top of the spreadsheet show, in records.
     void setMarkers(double pageFirst, double pageEnd, double rowsFirst, double rowsEnd);

@@ -40,6 +40,29 @@ std::vector<int> dayNumbers(const std::vector<LogRecord> &records, std::size_t s
     return out;
 }
 
+// Loads `path` as the window does, into `store`.
+bool loadInto(const QString &path, LogStore &store, int step = 1)
+{
+    DataGridStore grid(kColumnCount);
+    GridTableSink table(grid);
+    LoadTargets targets;
+    targets.table = &table;
+    return LoadLog(path, step, store, CellTextFormat(), targets).ok;
+}
+
+// A log of records with these times and Moisture Out values, in `dir`.
+QString writeTimedLog(const QTemporaryDir &dir, const std::vector<std::pair<int, int>> &times,
+                      const std::vector<int> &moistureOut)
+{
+    QByteArray bytes;
+    for (std::size_t i = 0; i < times.size(); ++i)
+        bytes += logbytes::record(90, 621, 215, 665, moistureOut.empty() ? 150 : moistureOut[i], 35, 1,
+                                  times[i].first, times[i].second);
+    const QString path = dir.filePath(QStringLiteral("log.dat"));
+    EXPECT_TRUE(logbytes::writeFile(path, bytes));
+    return path;
+}
+
 struct DayCase {
     const char *name;
     std::vector<std::pair<int, int>> times;
@@ -86,24 +109,16 @@ TEST(LogDays, FirstRecordOfEachDay)
 TEST(LogDays, TheLoadCountsThemAndAFailedLoadForgetsThem)
 {
     QTemporaryDir dir;
-    QByteArray bytes;
-    for (const auto &[h, m] : std::vector<std::pair<int, int>>{{23, 58}, {23, 59}, {0, 0}, {0, 1}})
-        bytes += logbytes::record(90, 621, 215, 665, 150, 35, 1, h, m);
-    const QString path = dir.filePath(QStringLiteral("two days.dat"));
-    ASSERT_TRUE(logbytes::writeFile(path, bytes));
+    const QString path = writeTimedLog(dir, {{23, 58}, {23, 59}, {0, 0}, {0, 1}}, {});
     LogStore store;
-    DataGridStore grid(kColumnCount);
-    GridTableSink table(grid);
-    LoadTargets targets;
-    targets.table = &table;
-    ASSERT_TRUE(LoadLog(path, 1, store, CellTextFormat(), targets).ok);
+    ASSERT_TRUE(loadInto(path, store));
     EXPECT_EQ(store.days().dayCount(), 2);
     EXPECT_EQ(store.days().dayOf(1), 1);
     EXPECT_EQ(store.days().dayOf(2), 2);
     // A second load starts again at day 1.
-    ASSERT_TRUE(LoadLog(path, 1, store, CellTextFormat(), targets).ok);
+    ASSERT_TRUE(loadInto(path, store));
     EXPECT_EQ(store.days().dayCount(), 2);
-    EXPECT_FALSE(LoadLog(dir.filePath(QStringLiteral("missing.dat")), 1, store, CellTextFormat(), targets).ok);
+    EXPECT_FALSE(loadInto(dir.filePath(QStringLiteral("missing.dat")), store));
     EXPECT_EQ(store.count(), 0u);
     EXPECT_EQ(store.days().dayCount(), 0);
 }
@@ -252,19 +267,10 @@ TEST(OutOfRange, TextsAndCsvFile)
     EXPECT_EQ(durationText(7800), QStringLiteral("26:00:00"));
 
     QTemporaryDir dir;
-    QByteArray bytes;
-    const int tenths[] = {150, 165, 171, 150, 150, 135};
-    const std::pair<int, int> times[] = {{23, 59}, {23, 59}, {0, 0}, {0, 0}, {0, 1}, {9, 5}};
-    for (int i = 0; i < 6; ++i)
-        bytes += logbytes::record(90, 621, 215, 665, tenths[i], 35, 1, times[i].first, times[i].second);
-    const QString path = dir.filePath(QStringLiteral("log.dat"));
-    ASSERT_TRUE(logbytes::writeFile(path, bytes));
+    const QString path = writeTimedLog(dir, {{23, 59}, {23, 59}, {0, 0}, {0, 0}, {0, 1}, {9, 5}},
+                                       {150, 165, 171, 150, 150, 135});
     LogStore store;
-    DataGridStore grid(kColumnCount);
-    GridTableSink table(grid);
-    LoadTargets targets;
-    targets.table = &table;
-    ASSERT_TRUE(LoadLog(path, 25, store, CellTextFormat(), targets).ok);
+    ASSERT_TRUE(loadInto(path, store, 25));
     const auto spans = findOutOfRangeSpans(store.data(), store.count(), moistureOutLimits(14.0, 16.0));
     EXPECT_EQ(spansCsvText(spans, store, CellTextFormat(QLatin1Char('.'))),
               "Quantity,Start Day,Start Time,End Day,End Time,Duration,Extreme,Records\r\n"

@@ -131,9 +131,12 @@ OverviewLayout layoutOverview(const std::vector<OverviewSeriesStyle> &series, co
         topMargin = pad + h + pad;
     }
     const double bottomMargin = pad + 2 * h + pad;
-    l.plot = QRectF(rect.left() + leftMargin, rect.top() + topMargin,
-                    std::max(1.0, rect.width() - leftMargin - rightMargin),
-                    std::max(1.0, rect.height() - topMargin - bottomMargin));
+    // Whole units, so that on an image every column of the plot is one
+    // whole pixel and none is shared with the frame.
+    const double plotLeft = std::round(rect.left() + leftMargin);
+    const double plotTop = std::round(rect.top() + topMargin);
+    l.plot = QRectF(plotLeft, plotTop, std::max(1.0, std::round(rect.right() - rightMargin) - plotLeft),
+                    std::max(1.0, std::round(rect.bottom() - bottomMargin) - plotTop));
     l.leftTitleBox = QRectF(rect.left() + pad, l.plot.top(), h, l.plot.height());
     l.rightTitleBox = QRectF(rect.right() - pad - h, l.plot.top(), h, l.plot.height());
 
@@ -195,7 +198,7 @@ OverviewLayout layoutOverview(const std::vector<OverviewSeriesStyle> &series, co
     const double dayWidth = fm.horizontalAdvance(look.dayLabel.arg(100)) * 1.3;
     // Every 1, 2, 5, 10, 20, 50, ... days.
     long long dayStep = 1;
-    for (int k = 1; dayStep * pxPerDay < dayWidth && k < 30; ++k) {
+    for (int k = 1; double(dayStep) * pxPerDay < dayWidth && k < 30; ++k) {
         static const int kMultiples[3] = {1, 2, 5};
         long long power = 1;
         for (int i = 0; i < k / 3; ++i)

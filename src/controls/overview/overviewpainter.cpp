@@ -111,7 +111,7 @@ void paintOverview(QPainter &p, const OverviewLayout &l, const OverviewPicture &
         QPolygonF means;
         bands.reserve(ranges.size());
         means.reserve(static_cast<qsizetype>(ranges.size()));
-        p.setClipRect(l.plot.adjusted(0, 0, devicePixel, devicePixel));
+        p.setClipRect(l.plot);
         for (std::size_t s = 0; s < picture.series->size(); ++s) {
             const OverviewSeriesStyle &style = (*picture.series)[s];
             if (!style.visible)
@@ -144,9 +144,10 @@ void paintOverview(QPainter &p, const OverviewLayout &l, const OverviewPicture &
 
     drawSpans(p, l, picture.markers, 2 * devicePixel);
 
+    // The frame stands just outside the plot, so it hides no column.
     p.setPen(QPen(look.frame, 0));
     p.setBrush(Qt::NoBrush);
-    p.drawRect(l.plot);
+    p.drawRect(l.plot.adjusted(-devicePixel, -devicePixel, 0, 0));
     p.setPen(look.text);
     for (const auto *labels : {&l.leftLabels, &l.rightLabels, &l.timeLabels}) {
         for (const OverviewLayout::Label &label : *labels)
