@@ -1,5 +1,5 @@
-// Shows the main window with a demo log of several days, a Moisture Out
-// limit set, the overview and the Find Out of Range dialog open, and saves
+// Shows the main window with a demo log of several days, limits on
+// Moisture Out and Grain Temp in Dryer set, the overview and the Find Out of Range dialog open, and saves
 // what the screen shows of each. Run it under a real X server, e.g.:
 //   xvfb-run -a -s "-screen 0 1400x1000x24" build/bench/shell/overview_screenshot docs/
 #include "benchsupport.h"
@@ -55,6 +55,7 @@ int main(int argc, char **argv)
     sorvant::OverviewCommands &commands = *form.overviewCommands();
     sorvant::Limits limits;
     limits[1] = {14.0, 16.0};
+    limits[3].highest = 178.0;
     commands.setLimits(limits);
     commands.Overview1->trigger();
     commands.overviewWindow()->resize(1100, 380);

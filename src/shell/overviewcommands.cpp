@@ -223,8 +223,7 @@ void OverviewCommands::goToRecord(std::size_t record)
     // the row must end at the top.
     grid->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     // Rows scroll one at a time: the scroll value is the top row. (scrollTo
-    // with PositionAtTop leaves it at the bottom here: the fixed column's
-    // view, kept in step, scrolls it back into view from below.)
+    // with PositionAtTop left the row at the bottom of the view.)
     grid->verticalScrollBar()->setValue(row);
     updateMarkers();
 }
