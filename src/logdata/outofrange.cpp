@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <iterator>
 
 namespace sorvant {
 
@@ -73,34 +72,25 @@ RawThresholds rawThresholds(int series, const QuantityLimit &limit)
 
 std::vector<OutOfRangeSpan> findOutOfRangeSpans(const LogRecord *records, std::size_t count, const Limits &limits)
 {
-    // Each quantity's spans come out in order of their first record; merging
-    // the lists in series order keeps a tie in series order.
-    std::vector<OutOfRangeSpan> spans, one, merged;
+    std::vector<OutOfRangeSpan> spans;
     for (int s = 0; s < kSeriesCount; ++s) {
         if (!limits[s].isSet() || count == 0)
             continue;
         const RawThresholds t = rawThresholds(s, limits[s]);
-        one.clear();
         // One loop per quantity with its field read inline: six loops of
         // 720,000 compares take a few milliseconds.
         switch (s) {
-        case 0: scanQuantity(records, count, s, t, [](const LogRecord &r) { return int(r.MoistureIn); }, one); break;
-        case 1: scanQuantity(records, count, s, t, [](const LogRecord &r) { return int(r.MoistureOut); }, one); break;
-        case 2: scanQuantity(records, count, s, t, [](const LogRecord &r) { return r.WetGrainTemp / 10; }, one); break;
-        case 3: scanQuantity(records, count, s, t, [](const LogRecord &r) { return int(r.GrainTempInsideDryer); }, one); break;
-        case 4: scanQuantity(records, count, s, t, [](const LogRecord &r) { return r.DriedGrainTemp / 10; }, one); break;
-        default: scanQuantity(records, count, s, t, [](const LogRecord &r) { return int(r.UnloadRate); }, one); break;
+        case 0: scanQuantity(records, count, s, t, [](const LogRecord &r) { return int(r.MoistureIn); }, spans); break;
+        case 1: scanQuantity(records, count, s, t, [](const LogRecord &r) { return int(r.MoistureOut); }, spans); break;
+        case 2: scanQuantity(records, count, s, t, [](const LogRecord &r) { return r.WetGrainTemp / 10; }, spans); break;
+        case 3: scanQuantity(records, count, s, t, [](const LogRecord &r) { return int(r.GrainTempInsideDryer); }, spans); break;
+        case 4: scanQuantity(records, count, s, t, [](const LogRecord &r) { return r.DriedGrainTemp / 10; }, spans); break;
+        default: scanQuantity(records, count, s, t, [](const LogRecord &r) { return int(r.UnloadRate); }, spans); break;
         }
-        if (spans.empty()) {
-            spans.swap(one);
-            continue;
-        }
-        merged.clear();
-        merged.reserve(spans.size() + one.size());
-        std::merge(spans.begin(), spans.end(), one.begin(), one.end(), std::back_inserter(merged),
-                   [](const OutOfRangeSpan &a, const OutOfRangeSpan &b) { return a.first < b.first; });
-        spans.swap(merged);
     }
+    std::stable_sort(spans.begin(), spans.end(), [](const OutOfRangeSpan &a, const OutOfRangeSpan &b) {
+        return a.first != b.first ? a.first < b.first : a.series < b.series;
+    });
     return spans;
 }
 
