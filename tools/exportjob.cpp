@@ -3,6 +3,7 @@
 
 #include "logdata/loadlog.h"
 #include "output/csvwriter.h"
+#include "output/spanscsv.h"
 #include "output/printing/printsettings.h"
 #include "output/printing/printsettingsfile.h"
 #include "output/xlswriter.h"
@@ -11,6 +12,7 @@
 #include "platform/usererror.h"
 #include "views/seriesset.h"
 #include "views/chartview.h"
+#include "views/overviewconfig.h"
 #include "views/spreadsheetconfig.h"
 
 #include <QDir>
@@ -46,7 +48,9 @@ QString usageText()
         "  or:  sorvant-export LOG.dat [--step N] [--hide COLS] --xls OUT.xls\n"
         "  or:  sorvant-export LOG.dat [--step N] [--hide COLS] --pdf OUT.pdf [PDF OPTION]...\n"
         "  or:  sorvant-export LOG.dat [--step N] --chart-png OUT.png [CHART OPTION]...\n"
-        "  or:  sorvant-export LOG.dat [--step N] --chart-pdf OUT.pdf [CHART OPTION]... [--paper SIZE]\n");
+        "  or:  sorvant-export LOG.dat [--step N] --chart-pdf OUT.pdf [CHART OPTION]... [--paper SIZE]\n"
+        "  or:  sorvant-export LOG.dat [--limit Q:LOW:HIGH]... --spans OUT.csv\n"
+        "  or:  sorvant-export LOG.dat [--limit Q:LOW:HIGH]... --overview-png OUT.png [--size WxH]\n");
 }
 
 // What --help prints; the manual page sorvant-export(1) is made from it by
@@ -86,6 +90,18 @@ QString helpText()
                "                       Print does: landscape, under the date line; laid out\n"
                "                       as the chart stands in Sorvant's window, 925x606,\n"
                "                       or at --size WxH\n"
+               "  --overview-png FILE  every record of the log drawn as the overview window\n"
+               "                       draws it, the out-of-range spans of the --limit\n"
+               "                       values shaded (--size WxH, default 1600x500)\n"
+               "  --spans FILE         the out-of-range spans of the --limit values as\n"
+               "                       comma-separated text, as Find Out of Range saves them\n"
+               "\n"
+               "Limit options:\n"
+               "  --limit \"QUANTITY:LOWEST:HIGHEST\"\n"
+               "                       a limit for --spans and --overview-png, for example\n"
+               "                       \"Moisture Out:14:16\" or \"Grain Temp in Dryer::120\";\n"
+               "                       either value may be empty, QUANTITY is a series title\n"
+               "                       in any letter case; repeat it for more quantities\n"
                "\n"
                "PDF options:\n"
                "  --paper SIZE         A4, Letter, Legal or A3, for both PDF files (default:\n"
@@ -132,6 +148,8 @@ QString helpText()
                "    $ sorvant-export run.dat --pdf run.pdf --paper Letter --print-settings layout.ini\n"
                "  The third chart page in 3D as an image, and the table beside it:\n"
                "    $ sorvant-export run.dat --chart-png p3.png --page 3 --3d --csv run.csv\n"
+               "  The times Moisture Out left 14 to 16 %, and the whole log as a picture:\n"
+               "    $ sorvant-export run.dat --limit \"Moisture Out:14:16\" --spans out.csv --overview-png run.png\n"
                "\n"
                "See also:\n"
                "  sorvant(1)           the window, with the same load, export and print\n");
@@ -242,6 +260,21 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
         } else if (a == QLatin1String("--chart-pdf")) {
             if (!value(o.chartPdf) || o.chartPdf.isEmpty())
                 return badArguments(message, QStringLiteral("--chart-pdf takes a file name"));
+        } else if (a == QLatin1String("--overview-png")) {
+            if (!value(o.overviewPng) || o.overviewPng.isEmpty())
+                return badArguments(message, QStringLiteral("--overview-png takes a file name"));
+        } else if (a == QLatin1String("--spans")) {
+            if (!value(o.spansCsv) || o.spansCsv.isEmpty())
+                return badArguments(message, QStringLiteral("--spans takes a file name"));
+        } else if (a == QLatin1String("--limit")) {
+            if (!value(v))
+                return badArguments(message, QStringLiteral("--limit takes QUANTITY:LOWEST:HIGHEST"));
+            int series = 0;
+            QuantityLimit limit;
+            QString why;
+            if (!parseLimitOption(v, series, limit, why))
+                return badArguments(message, why);
+            o.limits[series] = limit;
         } else if (a == QLatin1String("--print-settings")) {
             if (!value(o.printSettings) || o.printSettings.isEmpty())
                 return badArguments(message, QStringLiteral("--print-settings takes a file name"));
@@ -289,7 +322,8 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
     if (o.log.isEmpty())
         return badArguments(message, QStringLiteral("no log file given"));
     if (!o.hasOutput())
-        return badArguments(message, QStringLiteral("nothing to write: give --csv, --xls, --chart-png, --pdf or --chart-pdf"));
+        return badArguments(message, QStringLiteral("nothing to write: give --csv, --xls, --chart-png, --pdf, --chart-pdf, "
+                                                    "--overview-png or --spans"));
     if (!o.printSettings.isEmpty() && o.pdf.isEmpty())
         return badArguments(message, QStringLiteral("--print-settings shapes the --pdf printout: give --pdf too"));
     return 0;
@@ -301,7 +335,9 @@ std::vector<std::pair<QString, QString>> ExportOptions::outputs() const
     for (const auto &[option, file] : {std::pair{QStringLiteral("--csv"), csv}, std::pair{QStringLiteral("--xls"), xls},
                                        std::pair{QStringLiteral("--chart-png"), chartPng},
                                        std::pair{QStringLiteral("--pdf"), pdf},
-                                       std::pair{QStringLiteral("--chart-pdf"), chartPdf}}) {
+                                       std::pair{QStringLiteral("--chart-pdf"), chartPdf},
+                                       std::pair{QStringLiteral("--overview-png"), overviewPng},
+                                       std::pair{QStringLiteral("--spans"), spansCsv}}) {
         if (!file.isEmpty())
             list.emplace_back(option, file);
     }
@@ -488,6 +524,15 @@ int runExport(const ExportOptions &o, std::FILE *errors)
     if (chart && !o.chartPng.isEmpty()) {
         const ChartImageRequest request = chartRequest(QSize(o.chartWidth, o.chartHeight));
         write([&] { chart->writePng(request, o.chartPng); });
+    }
+    if (!o.overviewPng.isEmpty()) {
+        const QSize size = o.chartSizeGiven ? QSize(o.chartWidth, o.chartHeight) : QSize(1600, 500);
+        write([&] { writeOverviewPng(*store, o.limits, size, o.overviewPng); });
+    }
+    if (!o.spansCsv.isEmpty()) {
+        write([&] {
+            SaveSpansToCSV(findOutOfRangeSpans(store->data(), store->count(), o.limits), *store, format, o.spansCsv);
+        });
     }
     return exitCode;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "logdata/limits.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -32,13 +34,21 @@ struct ExportOptions {
     // A print settings file as the "Print Data Sheet" dialog saves it; empty:
     // the starting print settings.
     QString printSettings;
+    // The overview of every record as a PNG image (at --size, default
+    // 1600x500) and the out-of-range spans of `limits` as CSV.
+    QString overviewPng;
+    QString spansCsv;
+    Limits limits;
 
     bool hasOutput() const { return !outputs().empty(); }
     // Every file asked for, with the option that names it.
     std::vector<std::pair<QString, QString>> outputs() const;
     // Only the chart outputs need the six series; a CSV alone builds none.
     bool needsSeries() const { return !chartPng.isEmpty() || !chartPdf.isEmpty(); }
-    bool needsGui() const { return !chartPng.isEmpty() || !chartPdf.isEmpty() || !pdf.isEmpty(); }
+    bool needsGui() const
+    {
+        return !chartPng.isEmpty() || !chartPdf.isEmpty() || !pdf.isEmpty() || !overviewPng.isEmpty();
+    }
 };
 
 // Parses the command line (without argv[0]). Returns 0 when the job should

@@ -187,9 +187,14 @@ LoadResult LoadLog(const QString &path, int sampleInterval, LogStore &store, con
         result.detail = readIntoStore(path, store, bytes);
         if (!result.detail.isEmpty()) {
             fileFailed = true;
+            // A failed read may have overwritten part of the store: what it
+            // holds is no log any more, for anything that reads it later.
+            store.setCount(0);
+            store.days().reset();
         } else {
             const std::size_t n = bytes / sizeof(LogRecord); // a trailing partial record is ignored
             store.setCount(n);
+            store.days().reset();
             result.records = n;
             if (targets.progress) {
                 targets.progress->setVisible(true);
@@ -199,6 +204,7 @@ LoadResult LoadLog(const QString &path, int sampleInterval, LogStore &store, con
             for (std::size_t i = 0; i < n; i += kFixSlice) {
                 const std::size_t len = std::min(kFixSlice, n - i);
                 fixByteOrder(store.data() + i, len);
+                store.days().scan(store.data() + i, len); // while the slice is still in the cache
                 if (targets.progress)
                     targets.progress->setPosition(progressValue(i + len - 1));
             }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "logdays.h"
 #include "logrecord.h"
 
 #include <cstddef>
@@ -27,10 +28,15 @@ public:
     std::size_t count() const noexcept { return m_count; }
     void setCount(std::size_t n) noexcept { m_count = n; }
 
+    // Day numbers of the records, counted by the load as it fixes them.
+    const LogDays &days() const noexcept { return m_days; }
+    LogDays &days() noexcept { return m_days; }
+
 private:
     void *m_mapping = nullptr;
     LogRecord *m_records = nullptr;
     std::size_t m_count = 0;
+    LogDays m_days;
 };
 
 } // namespace sorvant

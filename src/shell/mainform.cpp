@@ -1,6 +1,7 @@
 #include "mainform.h"
 
 #include "errordisplay.h"
+#include "overviewcommands.h"
 #include "output/printing/gridprintsettingsdialog.h"
 #include "output/exportcommand.h"
 #include "pathparts.h"
@@ -95,6 +96,8 @@ void TSorvantMainForm::FormCreate(const QStringList &arguments)
         RecentFiles.append(QString());
 
     setStatusText(statusTextForStep(SampleInterval));
+    // The View menu reads its own values of the settings file here too.
+    m_overviewCommands = new OverviewCommands(*this);
 }
 
 void TSorvantMainForm::setChartTargets(SeriesSink *series, std::function<void()> recalcPosition)
@@ -179,7 +182,9 @@ void TSorvantMainForm::LoadLog()
         m_dialogs.messageBox(this, fileErrorText(), fileErrorCaption(), MessageButtons::OkCancel,
                              MessageIcon::None);
     };
-    sorvant::LoadLog(CurrentFile, SampleInterval, m_store, m_format, targets);
+    m_loadedStep = effectiveStep(SampleInterval);
+    m_lastLoad = sorvant::LoadLog(CurrentFile, SampleInterval, m_store, m_format, targets);
+    emit logLoaded();
 }
 
 void TSorvantMainForm::ExportToExcelClick()
@@ -239,6 +244,8 @@ void TSorvantMainForm::FormClose()
     stored.recentKnown = m_recentKnown;
     // A failed write is shown; the window closes all the same.
     runGuarded([&] { SettingsStore(m_settingsPath).write(stored); });
+    if (m_overviewCommands)
+        runGuarded([&] { m_overviewCommands->saveSettings(); });
 }
 
 } // namespace sorvant

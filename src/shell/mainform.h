@@ -33,6 +33,7 @@ namespace sorvant {
 
 class ChartView;
 class DialogHost;
+class OverviewCommands;
 class SeriesSink;
 class ExportCommand;
 class SpreadsheetView;
@@ -119,6 +120,13 @@ public:
     QChar decimalSeparator() const { return m_format.decimalSeparator(); }
     ProgressBarSink &progressSink() { return *m_progress; }
     const QString &settingsFilePath() const { return m_settingsPath; }
+    // The records of the last load, with their day numbers.
+    const LogStore &logStore() const { return m_store; }
+    // The step the last load used and what it gave (no rows before the first).
+    int loadedStep() const { return m_loadedStep; }
+    const LoadResult &lastLoad() const { return m_lastLoad; }
+    // The View menu's commands: the overview and the out-of-range spans.
+    OverviewCommands *overviewCommands() const { return m_overviewCommands; }
     // The program's current printer: what a print or printer set-up dialog
     // chose on it stays for the next printout.
     QPrinter &printer() const { return *m_printer; }
@@ -183,6 +191,9 @@ public:
     // A short message in the status panel; the panel's own text comes back
     // after `ms` unless something else changed it meanwhile.
     void showNotice(const QString &text, int ms = kNoticeMs);
+signals:
+    // Every load has ended, whatever its outcome.
+    void logLoaded();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -222,6 +233,9 @@ private:
     QTimer *m_noticeTimer = nullptr;
     QString m_noticeText;  // the notice on show, and the text it covers
     QString m_coveredText;
+    int m_loadedStep = 1;
+    LoadResult m_lastLoad;
+    OverviewCommands *m_overviewCommands = nullptr;
     // How much of LastFolder and RecentFiles the settings read gave (or this
     // run set): the close writes only these.
     bool m_lastFolderKnown = true;
