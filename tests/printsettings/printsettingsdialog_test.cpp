@@ -157,6 +157,38 @@ TEST_F(PrintSettingsDialogTest, LengthBoxSteps)
     EXPECT_EQ(settings.RowSpacing, 999);
 }
 
+TEST_F(PrintSettingsDialogTest, LengthBoxesShowWhatTheyApply)
+{
+    // Stored lengths beyond what a box shows, in both units.
+    settings.HeaderSize = 2000;  // 200 mm
+    settings.RowSpacing = 30000; // 118 inch
+    open([this](TGridPrintSettingsForm &form) {
+        QDoubleSpinBox *top = form.lengthBox(TopMarginBox);
+        EXPECT_EQ(top->text(), QStringLiteral("100.00"));
+        EXPECT_EQ(settings.HeaderSize, 1000); // shown, so applied
+        // Typed key by key, 500 cannot be shown: the box keeps 50, as applied.
+        type(top, QStringLiteral("500"));
+        EXPECT_EQ(top->text(), QStringLiteral("50"));
+        EXPECT_EQ(settings.HeaderSize, 500);
+        type(top, QStringLiteral("100"));
+        EXPECT_EQ(settings.HeaderSize, 1000);
+        QDoubleSpinBox *row = form.lengthBox(RowSpacingBox);
+        type(row, QStringLiteral("100"));
+        EXPECT_EQ(row->text(), QStringLiteral("100"));
+        EXPECT_EQ(settings.RowSpacing, 1000);
+        form.inchButton()->click();
+        EXPECT_EQ(top->text(), QStringLiteral("3.94"));
+        type(row, QStringLiteral("250"));
+        EXPECT_EQ(row->text(), QStringLiteral("25"));
+        EXPECT_EQ(settings.RowSpacing, 6350);
+        form.mmButton()->click();
+        EXPECT_EQ(row->text(), QStringLiteral("100.00")); // 635 mm
+        return int(QDialog::Accepted);
+    });
+    EXPECT_EQ(settings.HeaderSize, 1001); // taken back from 3.94 inch
+    EXPECT_EQ(settings.RowSpacing, 6350); // a unit switch applies nothing
+}
+
 TEST_F(PrintSettingsDialogTest, EnablingRulesAndOutOfListValues)
 {
     settings.Date = ppTopLeft;
