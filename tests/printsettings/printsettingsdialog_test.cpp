@@ -9,6 +9,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -291,4 +293,31 @@ TEST_F(PrintSettingsDialogTest, ARefusedSaveIsReportedAndTheDialogStaysOpen)
     EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("DryerDataSorvant"));
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
     QDir().rmdir(ProfileIniPathForTest());
+}
+
+TEST_F(PrintSettingsDialogTest, ALoadThatCannotReadTheFileIsReportedAndChangesNothing)
+{
+    QFile::remove(ProfileIniPathForTest());
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(ProfileIniPathForTest()).absolutePath()));
+    {
+        QFile f(ProfileIniPathForTest());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[PRINTSETTINGS]\nBorders=3\n");
+        ASSERT_TRUE(f.resize(64 * 1024 * 1024 + 1)); // over the limit
+    }
+    settings.HeaderSize = 125;
+    dialogs.messageAnswers.push_back(MessageAnswer::Ok);
+    open([](TGridPrintSettingsForm &form) {
+        form.loadButton()->click();
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(form.lengthBox(TopMarginBox)->text(), QStringLiteral("12.50"));
+        return int(QDialog::Accepted);
+    });
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("larger than 64 MiB")))
+        << dialogs.messages[0].text.toStdString();
+    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("DryerDataSorvant"));
+    EXPECT_EQ(settings.HeaderSize, 125);
+    EXPECT_EQ(settings.Borders, pbSingle);
+    QFile::remove(ProfileIniPathForTest());
 }
