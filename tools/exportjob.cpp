@@ -412,6 +412,7 @@ FileIdentity identify(const QString &name)
 int checkOutputTargets(const ExportOptions &o, QString &message)
 {
     const FileIdentity log = identify(o.log);
+    const FileIdentity settings = o.printSettings.isEmpty() ? FileIdentity() : identify(o.printSettings);
     const auto outputs = o.outputs();
     std::vector<FileIdentity> ids;
     for (const auto &[option, file] : outputs) {
@@ -420,6 +421,12 @@ int checkOutputTargets(const ExportOptions &o, QString &message)
             message = QStringLiteral("sorvant-export: %1 %2 is the log %3 itself; nothing was written, choose "
                                      "another file")
                           .arg(option, file, o.log);
+            return 2;
+        }
+        if (!o.printSettings.isEmpty() && id == settings) {
+            message = QStringLiteral("sorvant-export: %1 %2 is the print settings file %3 itself; nothing was "
+                                     "written, choose another file")
+                          .arg(option, file, o.printSettings);
             return 2;
         }
         for (std::size_t k = 0; k < ids.size(); ++k) {

@@ -56,10 +56,11 @@ struct ExportOptions {
 // in `message`.
 int parseExportArguments(const QStringList &args, ExportOptions &options, QString &message);
 
-// Refuses, with what to print in `message`, an output that is the log itself
-// and two outputs that are one file, however their names are spelled
-// (symbolic links, hard links, "." and ".." all count): the log may be the
-// only copy, and of two outputs only the last would survive. 0 or 2.
+// Refuses, with what to print in `message`, an output that is an input (the
+// log or the print settings file) and two outputs that are one file, however
+// their names are spelled (symbolic links, hard links, "." and ".." all
+// count): an input may be the only copy, and of two outputs only the last
+// would survive. 0 or 2.
 int checkOutputTargets(const ExportOptions &options, QString &message);
 
 // Loads the log into a grid configured as Sorvant's spreadsheet and writes

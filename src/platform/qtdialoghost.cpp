@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -200,14 +201,42 @@ bool QtDialogHost::chooseFont(QWidget *parent, QFont &font)
 {
     QFontDialog dialog(fontDialogPreset(font), parent);
     const QFont shown = dialog.currentFont();
+    // The dialog's face, style and size boxes, where it is Qt's own: the size
+    // box is the one that takes numbers, face and style the read-only ones.
+    QLineEdit *faceBox = nullptr, *styleBox = nullptr, *sizeBox = nullptr;
+    for (QLineEdit *edit : dialog.findChildren<QLineEdit *>()) {
+        if (edit->validator() && !sizeBox)
+            sizeBox = edit;
+        else if (edit->isReadOnly() && !faceBox)
+            faceBox = edit;
+        else if (edit->isReadOnly() && !styleBox)
+            styleBox = edit;
+    }
+    const QString faceShown = faceBox ? faceBox->text() : QString();
+    const QString styleShown = styleBox ? styleBox->text() : QString();
+    const QString sizeShown = sizeBox ? sizeBox->text() : QString();
     if (dialog.exec() != QDialog::Accepted)
         return false;
     // Confirmed as it was shown: the font stays exactly as it was, also where
     // the dialog could show it only approximately (a substituted face, a face
     // without that size).
     const QFont chosen = dialog.selectedFont();
-    if (!sameChoice(chosen, shown))
-        font = chosen;
+    if (sameChoice(chosen, shown))
+        return true;
+    // What the user left alone stays as it was: a face with bitmaps of a few
+    // sizes shows an empty size box, and ticking Underline would otherwise
+    // give the dialog's default size instead of the font's own.
+    QFont result = chosen;
+    if (sizeBox && sizeBox->text() == sizeShown && font.pointSize() > 0)
+        result.setPointSize(font.pointSize());
+    if (faceBox && faceBox->text() == faceShown)
+        result.setFamily(font.family());
+    if (styleBox && styleBox->text() == styleShown) {
+        result.setStyleName(font.styleName());
+        result.setWeight(font.weight());
+        result.setItalic(font.italic());
+    }
+    font = result;
     return true;
 }
 

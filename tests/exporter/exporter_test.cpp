@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "filelimits.h"
 #include "logbytes.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +17,10 @@
 #include <memory>
 #include <set>
 
+#include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -448,4 +451,136 @@ TEST_F(ExporterTest, FileNamesThatAreNotUtf8)
         ::unlink(QByteArray(folder + name).constData());
     for (const char *name : {"caf\xe8.dat", "r\xe8sultat.csv"})
         ::unlink(QByteArray(folder + name).constData());
+}
+
+TEST_F(ExporterTest, PrintSettingsFileIsAnInputNeverAnOutput)
+{
+    const QString log = sampleLog("run.dat", 300, 3);
+    const QByteArray settings = "[PRINTSETTINGS]\r\nBorders=3\r\n";
+    {
+        QFile f(path("ps.ini"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(settings);
+    }
+    ASSERT_TRUE(QFile::link(path("ps.ini"), path("link.ini")));
+    const QString pdf = QStringLiteral("--pdf"), ps = QStringLiteral("--print-settings");
+    struct Case {
+        const char *what;
+        QStringList args;
+    };
+    const Case cases[] = {
+        {"same name", {pdf, path("ps.ini"), ps, path("ps.ini")}},
+        {"through a link", {pdf, path("link.ini"), ps, path("ps.ini")}},
+        {"other spelling", {ps, path("ps.ini"), pdf, dir.path() + QStringLiteral("/./ps.ini")}},
+        {"the csv", {QStringLiteral("--csv"), path("ps.ini"), pdf, path("out.pdf"), ps, path("link.ini")}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const Outcome r = run(exporter(), QStringList{log} + c.args);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_TRUE(r.err.contains("is the print settings file")) << r.err.constData();
+        EXPECT_TRUE(readAll(path("ps.ini")) == settings);
+        EXPECT_FALSE(QFile::exists(path("out.pdf")));
+    }
+}
+
+TEST_F(ExporterTest, PrintSettingsFileOverTheSizeLimitIsAnError)
+{
+    const QString log = sampleLog("run.dat", 300, 3);
+    {
+        QFile f(path("big.ini"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[PRINTSETTINGS]\nBorders=3\n");
+        ASSERT_TRUE(f.resize(64 * 1024 * 1024 + 1));
+    }
+    const Outcome r = run(exporter(), {log, QStringLiteral("--pdf"), path("out.pdf"), QStringLiteral("--print-settings"),
+                                       path("big.ini")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("64 MiB")) << r.err.constData();
+    EXPECT_FALSE(QFile::exists(path("out.pdf")));
+}
+
+TEST_F(ExporterTest, APdfWrittenInPlaceOntoAFullDiskLeavesTheOldOneWhole)
+{
+    // An existing PDF in a folder that takes no new file is written in
+    // place; the disk fills up (the file size limit) half-way through.
+    const QString log = sampleLog("run.dat", 7200, 4);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("shared")));
+    const QString target = path("shared/run.pdf");
+    const QByteArray old = QByteArray("%PDF-1.4 old printout\n").repeated(2000); // 44 kB
+    {
+        QFile f(target);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(old);
+    }
+    sorvant::filelimits::SealedFolder sealed(path("shared"));
+    if (!sealed.sealed())
+        GTEST_SKIP() << "no folder here can be made to refuse new files";
+    QProcess p;
+    p.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("trap '' XFSZ; ulimit -f 100; exec \"$0\" \"$@\""),
+                                   exporter(), log, QStringLiteral("--step"), QStringLiteral("5"),
+                                   QStringLiteral("--pdf"), target});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    sealed.unseal();
+    EXPECT_EQ(p.exitCode(), 1) << p.readAllStandardError().constData();
+    EXPECT_TRUE(readAll(target) == old) << readAll(target).size() << " bytes";
+    EXPECT_EQ(QDir(path("shared")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+              QStringList{QStringLiteral("run.pdf")});
+}
+
+TEST_F(ExporterTest, AnExportKilledHalfWayLeavesNoTemporaryFile)
+{
+    // A long printout, killed while its file is open for writing, under a
+    // name that is UTF-8 and one that is not.
+    const QString log = sampleLog("long.dat", 30000, 6);
+    const QByteArray folder = QFile::encodeName(dir.path()) + "/out";
+    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    for (const QByteArray &name : {QByteArray("caf\xe9.pdf"), QByteArray("caf\xc3\xa9.pdf")}) {
+        SCOPED_TRACE(name.constData());
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const QByteArray program = QFile::encodeName(exporter()), logName = QFile::encodeName(log);
+            const QByteArray target = folder + '/' + name, option = "--pdf", step = "--step", one = "1";
+            char *argv[] = {const_cast<char *>(program.constData()), const_cast<char *>(logName.constData()),
+                            const_cast<char *>(step.constData()), const_cast<char *>(one.constData()),
+                            const_cast<char *>(option.constData()), const_cast<char *>(target.constData()), nullptr};
+            ::execv(argv[0], argv);
+            ::_exit(127);
+        }
+        ASSERT_GT(pid, 0);
+        // Killed as soon as it holds a file in the folder open.
+        bool killed = false;
+        const QByteArray fds = "/proc/" + QByteArray::number(pid) + "/fd";
+        for (int wait = 0; wait < 60000 && !killed; ++wait) {
+            if (DIR *d = ::opendir(fds.constData())) {
+                while (const dirent *e = ::readdir(d)) {
+                    char link[4096];
+                    const QByteArray fd = fds + '/' + e->d_name;
+                    const ssize_t n = ::readlink(fd.constData(), link, sizeof link);
+                    if (n > 0 && QByteArray(link, static_cast<qsizetype>(n)).startsWith(folder + '/')) {
+                        ::kill(pid, SIGKILL);
+                        killed = true;
+                        break;
+                    }
+                }
+                ::closedir(d);
+            }
+            int status = 0;
+            if (!killed && ::waitpid(pid, &status, WNOHANG) == pid)
+                break;
+            ::usleep(1000);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(killed) << "the export ended before it could be killed";
+        std::set<QByteArray> names;
+        if (DIR *d = ::opendir(folder.constData())) {
+            while (const dirent *e = ::readdir(d))
+                names.insert(QByteArray(e->d_name));
+            ::closedir(d);
+        }
+        EXPECT_EQ(names, (std::set<QByteArray>{".", ".."}));
+        for (const QByteArray &left : names)
+            ::unlink(QByteArray(folder + '/' + left).constData());
+    }
 }

@@ -4,9 +4,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <optional>
+#include <vector>
 
 using sorvant::ProfileIni;
 using sorvant::testing::readAllBytes;
@@ -192,4 +196,94 @@ TEST_F(ProfileIniTest, BareFileNameLivesInTheConfigFolder)
     ASSERT_TRUE(ini.writeString(QStringLiteral("PRINTSETTINGS"), QStringLiteral("Borders"), QStringLiteral("1")));
     EXPECT_TRUE(QFile::exists(ini.filePath()));
     EXPECT_EQ(ProfileIni(dir.filePath(QStringLiteral("a.ini"))).filePath(), dir.filePath(QStringLiteral("a.ini")));
+}
+
+TEST_F(ProfileIniTest, LinesMayEndInCrLfOrCrLf)
+{
+    const QString s = QStringLiteral("PRINTSETTINGS");
+    struct Case {
+        const char *what;
+        QByteArray file, eol;
+    };
+    const Case cases[] = {
+        {"CR only (old Mac editors)", "[PRINTSETTINGS]\rBorders=3\rTitleText=Dryer\r[Other]\rX=1\r", "\r"},
+        {"LF", "[PRINTSETTINGS]\nBorders=3\nTitleText=Dryer\n[Other]\nX=1\n", "\n"},
+        {"CR LF", "[PRINTSETTINGS]\r\nBorders=3\r\nTitleText=Dryer\r\n[Other]\r\nX=1\r\n", "\r\n"},
+        {"mixed", "[PRINTSETTINGS]\rBorders=3\nTitleText=Dryer\r\n[Other]\rX=1", "\r"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(writeAllBytes(path(), c.file));
+        ProfileIni ini(path());
+        EXPECT_EQ(ini.readString(s, QStringLiteral("Borders")), QStringLiteral("3"));
+        EXPECT_EQ(ini.readString(s, QStringLiteral("TitleText")), QStringLiteral("Dryer"));
+        EXPECT_EQ(ini.readString(s, QStringLiteral("X"), QStringLiteral("none")), QStringLiteral("none"));
+        EXPECT_EQ(ini.readString(QStringLiteral("Other"), QStringLiteral("X")), QStringLiteral("1"));
+        // A write keeps the file's lines and gives new ones its line end.
+        ASSERT_TRUE(ini.writeString(s, QStringLiteral("Borders"), QStringLiteral("5")));
+        ASSERT_TRUE(ini.writeString(s, QStringLiteral("New"), QStringLiteral("n")));
+        QByteArray expected = c.file;
+        expected.replace("Borders=3", "Borders=5");
+        const qsizetype other = expected.indexOf("[Other]");
+        expected.insert(other, "New=n" + c.eol);
+        EXPECT_EQ(readAllBytes(path()), expected);
+    }
+}
+
+TEST_F(ProfileIniTest, ManyKeysAreReadAndWrittenInOnePassAsOneByOne)
+{
+    const QByteArray start = "; kept\r\n[A]\r\nk1=old\r\n\r\n[S]\r\nK2 = two \r\nother=x\r\n\r\n\r\n[B]\r\nk1=b";
+    const QString s = QStringLiteral("S");
+    const std::vector<std::pair<QString, QString>> entries = {
+        {QStringLiteral("k1"), QStringLiteral("1")}, {QStringLiteral("k2"), QStringLiteral(" spaced ")},
+        {QStringLiteral("k3"), QStringLiteral("3")}, {QStringLiteral("K1"), QStringLiteral("last")}};
+    // The same entries written one at a time give the same file.
+    ASSERT_TRUE(writeAllBytes(path(), start));
+    ProfileIni single(path());
+    for (const auto &[key, value] : entries)
+        ASSERT_TRUE(single.writeString(s, key, value));
+    const QByteArray oneByOne = readAllBytes(path());
+    ASSERT_TRUE(writeAllBytes(path(), start));
+    ProfileIni batch(path());
+    int stored = -1;
+    ASSERT_TRUE(batch.writeStrings(s, entries, &stored));
+    EXPECT_EQ(stored, 4);
+    EXPECT_EQ(readAllBytes(path()), oneByOne);
+    EXPECT_EQ(oneByOne, "; kept\r\n[A]\r\nk1=old\r\n\r\n[S]\r\nk2=\" spaced \"\r\nother=x\r\nK1=last\r\nk3=3\r\n\r\n\r\n[B]\r\nk1=b");
+
+    std::vector<std::optional<QString>> values;
+    ASSERT_TRUE(batch.readStrings(s, {QStringLiteral("K1"), QStringLiteral("missing"), QStringLiteral("k2")}, values));
+    ASSERT_EQ(values.size(), 3u);
+    EXPECT_EQ(values[0], QStringLiteral("last"));
+    EXPECT_FALSE(values[1].has_value());
+    EXPECT_EQ(values[2], QStringLiteral(" spaced "));
+
+    // An entry that cannot be stored ends the list: those before it are saved.
+    ASSERT_TRUE(batch.writeStrings(QStringLiteral("New"), {{QStringLiteral("a"), QStringLiteral("1")},
+                                                           {QStringLiteral("b"), QStringLiteral("x\ny")},
+                                                           {QStringLiteral("c"), QStringLiteral("3")}},
+                                   &stored)
+                == false);
+    EXPECT_EQ(stored, 1);
+    EXPECT_TRUE(readAllBytes(path()).endsWith("[B]\r\nk1=b\r\n\r\n[New]\r\na=1\r\n"));
+}
+
+TEST_F(ProfileIniTest, AFileOverTheSizeLimitIsAnErrorAndIsNeverReplaced)
+{
+    {
+        QFile f(path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[PRINTSETTINGS]\nBorders=3\n");
+        ASSERT_TRUE(f.resize(ProfileIni::MaxFileSize + 1));
+    }
+    ProfileIni ini(path());
+    std::vector<std::optional<QString>> values;
+    EXPECT_FALSE(ini.readStrings(QStringLiteral("PRINTSETTINGS"), {QStringLiteral("Borders")}, values));
+    EXPECT_TRUE(ini.errorString().contains(QStringLiteral("larger than 64 MiB"))) << ini.errorString().toStdString();
+    EXPECT_FALSE(ini.writeString(QStringLiteral("PRINTSETTINGS"), QStringLiteral("Borders"), QStringLiteral("1")));
+    EXPECT_EQ(QFileInfo(path()).size(), ProfileIni::MaxFileSize + 1);
+    // At the limit it is still read.
+    ASSERT_TRUE(QFile(path()).resize(ProfileIni::MaxFileSize));
+    EXPECT_TRUE(ini.readStrings(QStringLiteral("PRINTSETTINGS"), {QStringLiteral("Borders")}, values));
+    EXPECT_EQ(values.front(), QStringLiteral("3"));
 }

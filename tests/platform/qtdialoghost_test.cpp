@@ -5,6 +5,7 @@
 #include "filetestutil.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -29,6 +30,7 @@
 #include <memory>
 #include <string>
 #include <tuple>
+#include <utility>
 
 using namespace sorvant;
 
@@ -341,4 +343,34 @@ TEST(QtDialogHostTest, FontDialogShowsTheFontAndConfirmedUnchangedKeepsIt)
     whenShown<QFontDialog>([](QFontDialog *d) { d->reject(); });
     EXPECT_FALSE(host.chooseFont(nullptr, font));
     EXPECT_EQ(font.pointSize(), 14);
+}
+
+TEST(QtDialogHostTest, FontDialogStyleChangeKeepsTheSize)
+{
+    ModalWatchdog watchdog;
+    QtDialogHost host;
+    registerCompatibleFonts();
+    // MS Sans Serif has bitmaps of a few sizes only: the dialog shows 8 pt
+    // with an empty size box. Ticking a style must not bring another size.
+    for (const auto &[family, points] : {std::pair{"MS Sans Serif", 8}, std::pair{"Arial", 10}, std::pair{"Tahoma", 8}}) {
+        for (const char *style : {"Underline", "Strikeout"}) {
+            QFont font{QString::fromLatin1(family)};
+            font.setPointSize(points);
+            const QString face = font.family();
+            whenShown<QFontDialog>([style](QFontDialog *d) {
+                for (QCheckBox *box : d->findChildren<QCheckBox *>()) {
+                    if (box->text().remove(QLatin1Char('&')).startsWith(QLatin1String(style), Qt::CaseInsensitive))
+                        box->click();
+                }
+                d->accept();
+            });
+            EXPECT_TRUE(host.chooseFont(nullptr, font));
+            const std::string what = family + std::string(" ") + std::to_string(points) + " " + style;
+            EXPECT_EQ(font.pointSize(), points) << what;
+            EXPECT_EQ(font.family(), face) << what;
+            EXPECT_EQ(font.underline(), std::string(style) == "Underline") << what;
+            EXPECT_EQ(font.strikeOut(), std::string(style) == "Strikeout") << what;
+            EXPECT_FALSE(font.bold()) << what;
+        }
+    }
 }

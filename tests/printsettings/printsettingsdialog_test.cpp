@@ -9,6 +9,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -157,6 +159,38 @@ TEST_F(PrintSettingsDialogTest, LengthBoxSteps)
     EXPECT_EQ(settings.RowSpacing, 999);
 }
 
+TEST_F(PrintSettingsDialogTest, LengthBoxesShowWhatTheyApply)
+{
+    // Stored lengths beyond what a box shows, in both units.
+    settings.HeaderSize = 2000;  // 200 mm
+    settings.RowSpacing = 30000; // 118 inch
+    open([this](TGridPrintSettingsForm &form) {
+        QDoubleSpinBox *top = form.lengthBox(TopMarginBox);
+        EXPECT_EQ(top->text(), QStringLiteral("100.00"));
+        EXPECT_EQ(settings.HeaderSize, 1000); // shown, so applied
+        // Typed key by key, 500 cannot be shown: the box keeps 50, as applied.
+        type(top, QStringLiteral("500"));
+        EXPECT_EQ(top->text(), QStringLiteral("50"));
+        EXPECT_EQ(settings.HeaderSize, 500);
+        type(top, QStringLiteral("100"));
+        EXPECT_EQ(settings.HeaderSize, 1000);
+        QDoubleSpinBox *row = form.lengthBox(RowSpacingBox);
+        type(row, QStringLiteral("100"));
+        EXPECT_EQ(row->text(), QStringLiteral("100"));
+        EXPECT_EQ(settings.RowSpacing, 1000);
+        form.inchButton()->click();
+        EXPECT_EQ(top->text(), QStringLiteral("3.94"));
+        type(row, QStringLiteral("250"));
+        EXPECT_EQ(row->text(), QStringLiteral("25"));
+        EXPECT_EQ(settings.RowSpacing, 6350);
+        form.mmButton()->click();
+        EXPECT_EQ(row->text(), QStringLiteral("100.00")); // 635 mm
+        return int(QDialog::Accepted);
+    });
+    EXPECT_EQ(settings.HeaderSize, 1001); // taken back from 3.94 inch
+    EXPECT_EQ(settings.RowSpacing, 6350); // a unit switch applies nothing
+}
+
 TEST_F(PrintSettingsDialogTest, EnablingRulesAndOutOfListValues)
 {
     settings.Date = ppTopLeft;
@@ -259,4 +293,31 @@ TEST_F(PrintSettingsDialogTest, ARefusedSaveIsReportedAndTheDialogStaysOpen)
     EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("DryerDataSorvant"));
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
     QDir().rmdir(ProfileIniPathForTest());
+}
+
+TEST_F(PrintSettingsDialogTest, ALoadThatCannotReadTheFileIsReportedAndChangesNothing)
+{
+    QFile::remove(ProfileIniPathForTest());
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(ProfileIniPathForTest()).absolutePath()));
+    {
+        QFile f(ProfileIniPathForTest());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[PRINTSETTINGS]\nBorders=3\n");
+        ASSERT_TRUE(f.resize(64 * 1024 * 1024 + 1)); // over the limit
+    }
+    settings.HeaderSize = 125;
+    dialogs.messageAnswers.push_back(MessageAnswer::Ok);
+    open([](TGridPrintSettingsForm &form) {
+        form.loadButton()->click();
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(form.lengthBox(TopMarginBox)->text(), QStringLiteral("12.50"));
+        return int(QDialog::Accepted);
+    });
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("larger than 64 MiB")))
+        << dialogs.messages[0].text.toStdString();
+    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("DryerDataSorvant"));
+    EXPECT_EQ(settings.HeaderSize, 125);
+    EXPECT_EQ(settings.Borders, pbSingle);
+    QFile::remove(ProfileIniPathForTest());
 }

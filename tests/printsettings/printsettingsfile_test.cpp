@@ -1,8 +1,10 @@
 #include "output/printing/printsettingsfile.h"
 
 #include "../platform/filetestutil.h"
+#include "filelimits.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPalette>
 #include <QStandardPaths>
@@ -197,7 +199,7 @@ TEST_F(PrintSettingsFileTest, ValueFormsAndRangeRules)
         {"ColumnSpacing=1.5", [](auto &s) { return s.ColumnSpacing == 20; }, "not whole"},
         {"ColumnSpacing=9999999999", [](auto &s) { return s.ColumnSpacing == 20; }, "beyond 32 bits"},
         {"ColumnSpacing= 35 ", [](auto &s) { return s.ColumnSpacing == 35; }, "blanks around"},
-        {"LeftSize=-15", [](auto &s) { return s.LeftSize == -15; }, "negative"},
+        {"LeftSize=-15", [](auto &s) { return s.LeftSize == 0; }, "negative margin: none"},
         {"Borders=8", [](auto &s) { return s.Borders == pbCustom; }, "last border kind"},
         {"Borders=9", [](auto &s) { return s.Borders == pbDouble; }, "border kind above range"},
         {"Borders=-1", [](auto &s) { return s.Borders == pbDouble; }, "border kind below range"},
@@ -286,4 +288,100 @@ TEST_F(PrintSettingsFileTest, CommandLineLoadingNeedsAnExistingFile)
     PrintSettings expected = missingValues(PrintSettings());
     expected.Borders = pbVertical;
     EXPECT_EQ(s, expected);
+}
+
+TEST_F(PrintSettingsFileTest, SizesThatCannotBeDrawnOrDoNotFitAPageAreBoundedAtLoad)
+{
+    struct Case {
+        QByteArray line;
+        std::function<bool(const PrintSettings &)> holds;
+        const char *what;
+    };
+    const Case cases[] = {
+        {"FontSize=0", [](auto &s) { return s.Font.Size == 10; }, "zero: as unreadable"},
+        {"FontSize=-8", [](auto &s) { return s.Font.Size == 10; }, "negative: as unreadable"},
+        {"HeaderFontSize=-8", [](auto &s) { return s.HeaderFont.Size == 10; }, "header font"},
+        {"FooterFontSize=-100", [](auto &s) { return s.FooterFont.Size == 10; }, "footer font"},
+        {"FontSize=1", [](auto &s) { return s.Font.Size == 1; }, "smallest"},
+        {"FontSize=1638", [](auto &s) { return s.Font.Size == 1638; }, "largest"},
+        {"FooterFontSize=1000000000", [](auto &s) { return s.FooterFont.Size == 1638; }, "beyond the largest"},
+        {"TitleSpacing=2147483647", [](auto &s) { return s.TitleSpacing == 10000; }, "largest int"},
+        {"ColumnSpacing=2147483647", [](auto &s) { return s.ColumnSpacing == 10000; }, "column spacing"},
+        {"RowSpacing=-100", [](auto &s) { return s.RowSpacing == 0; }, "negative spacing"},
+        {"HeaderSize=0x7FFFFFFF", [](auto &s) { return s.HeaderSize == 10000; }, "hexadecimal, largest"},
+        {"FooterSize=0x80000000", [](auto &s) { return s.FooterSize == 0; }, "hexadecimal, smallest int"},
+        {"RightSize=10000", [](auto &s) { return s.RightSize == 10000; }, "a metre"},
+        {"FixedWidth=10001", [](auto &s) { return s.FixedWidth == 10000; }, "fixed width"},
+        {"FixedHeight=-1", [](auto &s) { return s.FixedHeight == 0; }, "fixed height"},
+    };
+    for (const Case &c : cases) {
+        const PrintSettings loaded = loadFrom(c.line + "\r\n");
+        EXPECT_TRUE(c.holds(loaded)) << c.what << ": " << c.line.constData();
+    }
+}
+
+TEST_F(PrintSettingsFileTest, CrOnlyLineEndsAreRead)
+{
+    ASSERT_TRUE(writeAllBytes(path(), "[PRINTSETTINGS]\rBorders=3\rFontName=Tahoma\rFontSize=12\rCentered=N\r"));
+    PrintSettings s;
+    LoadPrintSettings(s, path(), section());
+    EXPECT_EQ(s.Borders, pbVertical);
+    EXPECT_EQ(s.Font.Name, QStringLiteral("Tahoma"));
+    EXPECT_EQ(s.Font.Size, 12);
+    EXPECT_FALSE(s.Centered);
+    // Saved again, the file keeps its line ends.
+    ASSERT_TRUE(SavePrintSettings(s, path(), section()));
+    const QByteArray file = readAllBytes(path());
+    EXPECT_FALSE(file.contains('\n'));
+    EXPECT_EQ(file.count('\r'), 44);
+}
+
+TEST_F(PrintSettingsFileTest, AFileOverTheSizeLimitIsAnErrorThatChangesNothing)
+{
+    {
+        QFile f(path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[PRINTSETTINGS]\nBorders=3\n");
+        ASSERT_TRUE(f.resize(64 * 1024 * 1024 + 1));
+    }
+    PrintSettings s;
+    s.Borders = pbDouble;
+    const PrintSettings before = s;
+    QString error;
+    EXPECT_FALSE(LoadPrintSettingsFromExistingFile(path(), s, &error));
+    EXPECT_TRUE(error.contains(path()) && error.contains(QStringLiteral("64 MiB"))) << error.toStdString();
+    EXPECT_EQ(s, before);
+    // Saving into it would lose what could not be read: refused, file whole.
+    EXPECT_FALSE(SavePrintSettings(s, path(), section()));
+    EXPECT_EQ(QFileInfo(path()).size(), 64 * 1024 * 1024 + 1);
+}
+
+TEST_F(PrintSettingsFileTest, ASaveThatFailsInPlaceLeavesTheOldFileWhole)
+{
+    // An existing file in a folder that takes no new file is written in
+    // place; the disk fills up half-way through the save.
+    const QString folder = dir.filePath(QStringLiteral("shared"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString target = folder + QStringLiteral("/DataLogPrinterSettings.ini");
+    QByteArray old = "[PRINTSETTINGS]\r\nBorders=4\r\n\r\n[Other]\r\n";
+    for (int i = 0; i < 540; ++i)
+        old += "Key" + QByteArray::number(i) + "=" + QByteArray(40, 'v') + "\r\n";
+    ASSERT_TRUE(writeAllBytes(target, old));
+    sorvant::filelimits::SealedFolder sealed(folder);
+    if (!sealed.sealed())
+        GTEST_SKIP() << "no folder here can be made to refuse new files";
+    bool saved = true;
+    {
+        sorvant::filelimits::FileSizeLimit full(static_cast<rlim_t>(old.size() + 200));
+        ASSERT_TRUE(full.set());
+        saved = SavePrintSettings(PrintSettings(), target, section());
+    }
+    sealed.unseal();
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(readAllBytes(target) == old);
+    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+              QStringList{QStringLiteral("DataLogPrinterSettings.ini")});
+    // With room, the same save goes through in place and keeps the section.
+    ASSERT_TRUE(SavePrintSettings(PrintSettings(), target, section()));
+    EXPECT_TRUE(readAllBytes(target).endsWith("TitleLines=\r\n\r\n" + old.mid(old.indexOf("[Other]"))));
 }

@@ -4,6 +4,7 @@
 
 #include "../platform/filetestutil.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -145,15 +146,17 @@ TEST_F(PrintSettingsLogicTest, LengthBoxesTakeTheirNumbersBackInTenthsOfAMillime
         {TopMarginBox, "", 77},        // an empty box is ignored
         {TopMarginBox, "  ", 77},
         {TopMarginBox, "abc", 0},      // not a number counts as 0
-        {TopMarginBox, "499.99", 5000},
-        {TopMarginBox, "500", 77},     // at the margins' limit
+        {TopMarginBox, "100", 1000},   // the most a box shows
+        {TopMarginBox, "100.01", 77},  // more than a box shows
+        {TopMarginBox, "500", 77},
         {TopMarginBox, "-1", 77},      // no negative lengths
         {TopMarginBox, "0.05", 0},     // halves go to the even neighbour
         {TopMarginBox, "0.15", 2},
         {TopMarginBox, "0.25", 2},
         {TopMarginBox, "0.123", 1},    // the box holds two decimals
         {ColumnSpacingBox, "99.99", 1000},
-        {ColumnSpacingBox, "100", 33}, // at the spacings' limit
+        {ColumnSpacingBox, "100", 1000},
+        {ColumnSpacingBox, "100.5", 33},
     };
     for (const Case &c : cases) {
         settings.HeaderSize = 77;
@@ -165,9 +168,11 @@ TEST_F(PrintSettingsLogicTest, LengthBoxesTakeTheirNumbersBackInTenthsOfAMillime
 
     GridPrintSettingsLogic german{QLocale(QLocale::German, QLocale::Germany)};
     german.setSettings(&settings);
-    settings.LeftSize = 1234;
+    settings.LeftSize = 234;
+    settings.RightSize = 1234; // beyond what a box shows
     german.showValues();
-    EXPECT_EQ(german.controls().lengths[LeftMarginBox], QStringLiteral("123,40"));
+    EXPECT_EQ(german.controls().lengths[LeftMarginBox], QStringLiteral("23,40"));
+    EXPECT_EQ(german.controls().lengths[RightMarginBox], QStringLiteral("100,00"));
     PrintSettingsControls c = german.controls();
     c.lengths[LeftMarginBox] = QStringLiteral("12,5");
     german.controlsChanged(c);
@@ -287,5 +292,31 @@ TEST_F(PrintSettingsLogicTest, SaveAndLoadButtons)
         ADD_FAILURE() << "no error";
     } catch (const UserError &e) {
         EXPECT_EQ(e.text(), QStringLiteral("Unable to write to ") + file);
+    }
+}
+
+TEST_F(PrintSettingsLogicTest, LoadingAFileThatCannotBeReadIsAnErrorThatChangesNothing)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("big.ini"));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[PRINTSETTINGS]\nBorders=3\n");
+        ASSERT_TRUE(f.resize(64 * 1024 * 1024 + 1));
+    }
+    settings.HeaderSize = 125;
+    logic.showValues();
+    const PrintSettings before = settings;
+    const PrintSettingsControls shown = logic.controls();
+    for (const QString &unreadable : {file, dir.path()}) {
+        try {
+            logic.loadSettings(unreadable, printSettingsSection());
+            ADD_FAILURE() << "no error for " << unreadable.toStdString();
+        } catch (const UserError &e) {
+            EXPECT_TRUE(e.text().contains(unreadable)) << e.text().toStdString();
+        }
+        EXPECT_EQ(settings, before);
+        EXPECT_EQ(logic.controls().lengths, shown.lengths);
     }
 }

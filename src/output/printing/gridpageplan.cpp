@@ -8,17 +8,64 @@
 
 namespace sorvant {
 
+int boundedPlanLength(long long tenths)
+{
+    return static_cast<int>(std::clamp<long long>(tenths, -kMaxPlanLength, kMaxPlanLength));
+}
+
+int boundedPlanLength(double tenths)
+{
+    if (std::isnan(tenths))
+        return 0;
+    return static_cast<int>(std::clamp<double>(tenths, -kMaxPlanLength, kMaxPlanLength));
+}
+
 int printLength(int pixels, int dpi)
 {
-    return static_cast<int>(std::lround(254.0 * pixels / std::max(1, dpi)));
+    return boundedPlanLength(std::round(254.0 * pixels / std::max(1, dpi)));
 }
 
 int printCharHeight(int points, double k)
 {
     // A hair of slack so that 8 pt at k = 1 gives 28 whatever the rounding
     // of 254 / 72 in floating point.
-    return static_cast<int>(std::floor(points * 254.0 / 72.0 * k + 1e-9));
+    const double height = std::floor(points * 254.0 / 72.0 * k + 1e-9);
+    if (!(height > 0))
+        return 0;
+    return static_cast<int>(std::min<double>(height, kMaxPrintCharHeight));
 }
+
+namespace {
+
+int lineCount(std::string_view text)
+{
+    int lines = 1;
+    for (const char ch : text) {
+        if (ch == '\n')
+            ++lines;
+    }
+    return lines;
+}
+
+// Screen pixels less the cell's 4-pixel inner margin, in tenths of a millimetre.
+int screenLength(int pixels, int dpi)
+{
+    return std::max(0, boundedPlanLength(std::round((pixels - 4.0) * 254.0 / std::max(1, dpi))));
+}
+
+// A measure the plan takes from outside, cut to what it can add up.
+int measured(int tenths)
+{
+    return std::clamp(tenths, 0, kMaxPlanLength);
+}
+
+TPrintFont drawable(TPrintFont font)
+{
+    font.Size = boundedFontSize(font.Size);
+    return font;
+}
+
+} // namespace
 
 // The widths of the lines met in one font, each distinct line measured once.
 // When the font's digits are equally wide, lines that differ only in their
@@ -69,8 +116,8 @@ private:
         const auto found = m_widths.constFind(key);
         if (found != m_widths.constEnd())
             return found.value();
-        const int w = m_measurer.textWidth(m_font, 1.0,
-                                           QString::fromUtf8(m_key.data(), static_cast<qsizetype>(m_key.size())));
+        const int w = measured(m_measurer.textWidth(
+            m_font, 1.0, QString::fromUtf8(m_key.data(), static_cast<qsizetype>(m_key.size()))));
         m_widths.insert(QByteArray(m_key.data(), static_cast<qsizetype>(m_key.size())), w);
         return w;
     }
@@ -83,62 +130,44 @@ private:
     std::unordered_map<std::uint64_t, int> m_short;
 };
 
-namespace {
-
-int lineCount(std::string_view text)
-{
-    int lines = 1;
-    for (const char ch : text) {
-        if (ch == '\n')
-            ++lines;
-    }
-    return lines;
-}
-
-// Screen pixels less the cell's 4-pixel inner margin, in tenths of a millimetre.
-int screenLength(int pixels, int dpi)
-{
-    return std::max(0, static_cast<int>(std::lround((pixels - 4) * 254.0 / std::max(1, dpi))));
-}
-
-} // namespace
 
 GridPagePlan::GridPagePlan(const GridPrintTable &table, const PrintSettings &settings, int pageWidth, int pageHeight,
                            PrintTextMeasurer &measurer)
     : m_table(table)
     , m_settings(settings)
-    , m_W(pageWidth)
-    , m_H(pageHeight)
+    , m_W(measured(pageWidth))
+    , m_H(measured(pageHeight))
     , m_measurer(measurer)
 {
+    // Values no page can hold print as the nearest ones it can.
+    boundPrintSettings(m_settings);
     const PrintSettings &s = m_settings;
-    m_dataCellFont = s.UseDisplayFont ? table.displayFont(false) : s.Font;
-    m_fixedCellFont = s.UseDisplayFont ? table.displayFont(true) : s.FixedFont;
+    m_dataCellFont = drawable(s.UseDisplayFont ? table.displayFont(false) : s.Font);
+    m_fixedCellFont = drawable(s.UseDisplayFont ? table.displayFont(true) : s.FixedFont);
 
     // Measures of the run, at k = 1.
-    m_t = m_measurer.lineHeight(s.Font, 1.0);
+    m_t = measured(m_measurer.lineHeight(s.Font, 1.0));
     m_g = m_t / 8;
-    m_hH = m_measurer.lineHeight(s.HeaderFont, 1.0);
-    m_hF = m_measurer.lineHeight(s.FooterFont, 1.0);
+    m_hH = measured(m_measurer.lineHeight(s.HeaderFont, 1.0));
+    m_hF = measured(m_measurer.lineHeight(s.FooterFont, 1.0));
     m_sp = s.UseFixedWidth ? 0 : s.ColumnSpacing + 20;
 
     const auto inTop = [](TPrintPosition p) { return p >= ppTopLeft && p <= ppTopCenter; };
     const auto inBottom = [](TPrintPosition p) { return p >= ppBottomLeft && p <= ppBottomCenter; };
-    const int titleLines = static_cast<int>(s.TitleLines.size());
+    const long long titleLines = s.TitleLines.size();
+    long long S = s.HeaderSize, V = s.FooterSize + m_hF + m_g;
     if (inTop(s.Time) || inTop(s.Date) || inTop(s.PageNr) || inTop(s.Title)) {
-        m_S = s.HeaderSize + m_hH + m_g;
+        S += m_hH + m_g;
         if (inTop(s.Title) && titleLines >= 1)
-            m_S += (titleLines - 1) * m_hH;
-    } else {
-        m_S = s.HeaderSize;
+            S += (titleLines - 1) * m_hH;
     }
     if (inBottom(s.Time) || inBottom(s.Date) || inBottom(s.PageNr) || inBottom(s.Title)) {
-        m_V = s.FooterSize + 2 * m_hF + 2 * m_g;
+        V = s.FooterSize + 2LL * m_hF + 2LL * m_g;
         if (inBottom(s.Title) && titleLines >= 1)
-            m_V += (titleLines - 1) * m_hF;
-    } else {
-        m_V = s.FooterSize + m_hF + m_g;
+            V += (titleLines - 1) * m_hF;
     }
+    m_S = boundedPlanLength(S);
+    m_V = boundedPlanLength(V);
 
     measureColumns();
     fitToPage();
@@ -225,7 +254,7 @@ void GridPagePlan::fitToPage()
     // The same hair of slack as the font heights: a width that k scales to a
     // whole number must not lose a tenth to the rounding of the quotient.
     for (int &w : m_w)
-        w = static_cast<int>(std::floor(w * k + 1e-9));
+        w = boundedPlanLength(std::floor(w * k + 1e-9));
 }
 
 void GridPagePlan::planBands()
@@ -283,8 +312,8 @@ void GridPagePlan::measureRows()
         std::fill(m_h.begin(), m_h.end(), s.FixedHeight);
         return;
     }
-    const int dataLine = m_measurer.lineHeight(m_dataCellFont, m_k);
-    const int fixedLine = m_measurer.lineHeight(m_fixedCellFont, m_k);
+    const long long dataLine = measured(m_measurer.lineHeight(m_dataCellFont, m_k));
+    const long long fixedLine = measured(m_measurer.lineHeight(m_fixedCellFont, m_k));
     if (m_lines.size() == static_cast<std::size_t>(rows)) {
         // Line counts from the widths' pass; a cell has at least one line.
         bool anyFixed = columns > 0 && m_table.hasFixedColumn();
@@ -294,7 +323,7 @@ void GridPagePlan::measureRows()
             const bool headerRow = r == 0 && m_table.hasFixedRow();
             const int fixedLines = (anyFixed || headerRow) && columns > 0 ? std::max<int>(1, n.fixed) : 0;
             const int dataLines = anyData && !headerRow ? std::max<int>(1, n.data) : 0;
-            m_h[static_cast<std::size_t>(r)] = std::max(fixedLines * fixedLine, dataLines * dataLine);
+            m_h[static_cast<std::size_t>(r)] = boundedPlanLength(std::max(fixedLines * fixedLine, dataLines * dataLine));
         }
         std::vector<LineCounts>().swap(m_lines);
         return;
@@ -302,12 +331,12 @@ void GridPagePlan::measureRows()
     std::vector<std::string_view> texts(static_cast<std::size_t>(columns));
     for (int r = 0; r < rows; ++r) {
         m_table.rowTexts(r, texts.data());
-        int h = 0;
+        long long h = 0;
         for (int c = 0; c < columns; ++c) {
-            const int line = isFixedCell(c, r) ? fixedLine : dataLine;
+            const long long line = isFixedCell(c, r) ? fixedLine : dataLine;
             h = std::max(h, lineCount(texts[static_cast<std::size_t>(c)]) * line);
         }
-        m_h[static_cast<std::size_t>(r)] = h;
+        m_h[static_cast<std::size_t>(r)] = boundedPlanLength(h);
     }
 }
 

@@ -33,12 +33,23 @@ public:
     virtual bool digitsShareWidth(const TPrintFont &font) { (void)font; return false; }
 };
 
-// Character height in tenths of a millimetre of a font of `points` at scale k.
+// Character height in tenths of a millimetre of a font of `points` at scale k,
+// at most kMaxPrintCharHeight.
 int printCharHeight(int points, double k);
 
 // The length in tenths of a millimetre of `pixels` at `dpi` dots per inch,
 // rounded: how W and H come from the printer's printable area.
 int printLength(int pixels, int dpi);
+
+// Bounds of the layout, so that no settings, texts or page size can make its
+// arithmetic overflow, nor that of a painter drawing at 16 units to the tenth
+// of a millimetre: every measure the plan takes (W, H, a text's width or
+// height, a row's or column's size, a reserve) is cut to kMaxPlanLength, and
+// everything it adds up stays a few times that.
+constexpr int kMaxPlanLength = 1 << 22;     // 419 m
+constexpr int kMaxPrintCharHeight = 65535; // 6.5 m, far beyond any page
+int boundedPlanLength(long long tenths);
+int boundedPlanLength(double tenths);
 
 // One styled piece of a header or footer text: the slot font plus `styleBits`
 // (1 bold, 2 italic, 4 underline, as TPrintFont::styleBits()).

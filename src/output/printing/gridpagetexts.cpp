@@ -5,6 +5,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 namespace sorvant {
 
 namespace {
@@ -241,10 +243,10 @@ PrintPageTexts GridPagePlan::pageTexts(int index, const QDateTime &now) const
         if (banded()) {
             number = QStringLiteral("%1-%2").arg(index % perBand + 1).arg(index / perBand + 1);
         } else if (!s.PageNumSep.isEmpty() && pageCount() > 1) {
-            number = QString::number(index + 1 + s.PageNumberOffset) + s.PageNumSep
-                     + QString::number(pageCount() + s.MaxPagesOffset);
+            number = QString::number(index + 1LL + s.PageNumberOffset) + s.PageNumSep
+                     + QString::number(static_cast<long long>(pageCount()) + s.MaxPagesOffset);
         } else {
-            number = QString::number(index + 1 + s.PageNumberOffset);
+            number = QString::number(index + 1LL + s.PageNumberOffset);
         }
         add(s.PageNr, {PrintTextRun{s.PagePrefix + QLatin1Char(' ') + number + QLatin1Char(' ') + s.PageSuffix, 0}});
     }
@@ -258,11 +260,13 @@ PrintPageTexts GridPagePlan::pageTexts(int index, const QDateTime &now) const
         const TPrintFont &font = top ? s.HeaderFont : s.FooterFont;
         PrintSlotLine line;
         line.slot = slot;
+        long long width = 0;
         for (const PrintTextRun &run : runs) {
             TPrintFont styled = font;
             styled.setStyleBits(font.styleBits() | run.styleBits);
-            line.width += m_measurer.textWidth(styled, m_k, run.text);
+            width += std::clamp(m_measurer.textWidth(styled, m_k, run.text), 0, kMaxPlanLength);
         }
+        line.width = boundedPlanLength(width);
         line.runs = std::move(runs);
         line.y = y;
         if (slot == SlotTopLeft || slot == SlotBottomLeft)
@@ -284,10 +288,10 @@ PrintPageTexts GridPagePlan::pageTexts(int index, const QDateTime &now) const
         titleFromLines && s.TitleLines.size() > 1 && s.Title >= ppTopLeft && s.Title <= ppBottomCenter;
     const int titleSlot = furtherTitleLines ? slotOf(s.Title) : -1;
     const bool titleOnTop = titleSlot <= SlotTopCenter;
-    const int titleStep =
-        furtherTitleLines ? m_measurer.lineHeight(titleOnTop ? s.HeaderFont : s.FooterFont, m_k) : 0;
-    const int titleY =
-        titleOnTop ? topY : bottomY - static_cast<int>(s.TitleLines.size() - 1) * titleStep;
+    const int titleStep = furtherTitleLines
+        ? std::clamp(m_measurer.lineHeight(titleOnTop ? s.HeaderFont : s.FooterFont, m_k), 0, kMaxPlanLength)
+        : 0;
+    const int titleY = titleOnTop ? topY : boundedPlanLength(bottomY - (s.TitleLines.size() - 1LL) * titleStep);
     for (int slot = 0; slot < SlotCount; ++slot) {
         auto &runs = slotRuns[static_cast<std::size_t>(slot)];
         for (const PrintTextRun &r : runs)
@@ -296,10 +300,12 @@ PrintPageTexts GridPagePlan::pageTexts(int index, const QDateTime &now) const
             place(slot, std::move(runs), slot == titleSlot ? titleY : slot <= SlotTopCenter ? topY : bottomY);
     }
     if (furtherTitleLines) {
-        int y = titleY;
-        for (qsizetype i = 1; i < s.TitleLines.size(); ++i) {
+        // Lines wholly above or below the page would print nothing.
+        long long y = titleY;
+        for (qsizetype i = 1; i < s.TitleLines.size() && y + titleStep < m_H; ++i) {
             y += titleStep;
-            place(titleSlot, printTextRuns(s.TitleLines.at(i)), y);
+            if (y + titleStep > 0)
+                place(titleSlot, printTextRuns(s.TitleLines.at(i)), static_cast<int>(y));
         }
     }
     return out;

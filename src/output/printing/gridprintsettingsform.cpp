@@ -28,39 +28,18 @@ namespace sorvant {
 namespace {
 
 // A length box: two decimals, arrows by 0.1 and page keys by 1.0 (ten
-// steps). The arrows stay within 0 to 100; a larger stored or typed number
-// is still shown as it is, so showing it never changes it.
+// steps), between 0 and 100 in either unit. A number beyond that cannot be
+// typed, and a stored one beyond it shows as 100: the box always shows what
+// is applied.
 class LengthSpinBox : public QDoubleSpinBox
 {
 public:
-    static constexpr double kArrowMaximum = 100.0;
-
     explicit LengthSpinBox(QWidget *parent) : QDoubleSpinBox(parent)
     {
         setDecimals(2);
         setSingleStep(0.1);
-        setRange(0.0, 99999.99);
+        setRange(0.0, GridPrintSettingsLogic::kLengthBoxMaximum);
         setAlignment(Qt::AlignRight);
-    }
-
-    void stepBy(int steps) override
-    {
-        const double current = value();
-        if (steps > 0 && current >= kArrowMaximum)
-            return;
-        setValue(std::clamp(current + steps * singleStep(), 0.0, kArrowMaximum));
-        selectAll();
-    }
-
-protected:
-    StepEnabled stepEnabled() const override
-    {
-        StepEnabled enabled = StepNone;
-        if (value() < kArrowMaximum)
-            enabled |= StepUpEnabled;
-        if (value() > 0.0)
-            enabled |= StepDownEnabled;
-        return enabled;
     }
 };
 

@@ -74,7 +74,7 @@ void TPrintFont::setStyleBits(int bits)
 QFont TPrintFont::toQFont() const
 {
     QFont font(Name);
-    font.setPointSize(std::max(1, Size));
+    font.setPointSize(boundedFontSize(Size));
     font.setBold(Bold);
     font.setItalic(Italic);
     font.setUnderline(Underline);
@@ -85,13 +85,33 @@ QFont TPrintFont::toQFont() const
 void TPrintFont::assignFont(const QFont &font)
 {
     Name = font.family();
+    // A font given by pixels has no point size: the size stays as it was.
     const qreal points = font.pointSizeF();
     if (points > 0)
-        Size = static_cast<int>(std::lround(points));
+        Size = boundedFontSize(static_cast<int>(std::lround(std::min<qreal>(points, kMaxPrintFontSize))));
     Bold = font.bold();
     Italic = font.italic();
     Underline = font.underline();
     StrikeOut = font.strikeOut();
+}
+
+int boundedPrintLength(int tenths)
+{
+    return std::clamp(tenths, 0, kMaxPrintLength);
+}
+
+int boundedFontSize(int points)
+{
+    return std::clamp(points, kMinPrintFontSize, kMaxPrintFontSize);
+}
+
+void boundPrintSettings(PrintSettings &s)
+{
+    for (int *length : {&s.FooterSize, &s.HeaderSize, &s.LeftSize, &s.RightSize, &s.ColumnSpacing, &s.RowSpacing,
+                        &s.TitleSpacing, &s.FixedWidth, &s.FixedHeight})
+        *length = boundedPrintLength(*length);
+    for (TPrintFont *font : {&s.Font, &s.FixedFont, &s.HeaderFont, &s.FooterFont})
+        font->Size = boundedFontSize(font->Size);
 }
 
 bool operator==(const TPrintFont &a, const TPrintFont &b)

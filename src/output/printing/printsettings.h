@@ -147,4 +147,18 @@ struct PrintSettings {
     friend bool operator!=(const PrintSettings &a, const PrintSettings &b) { return !(a == b); }
 };
 
+// What a page can use: no margin, spacing or fixed size beyond a metre, and
+// font sizes a printer can draw. Larger numbers (from a hand-edited file)
+// would only push every row or column off the page, or overflow the layout.
+constexpr int kMaxPrintLength = 10000; // tenths of a millimetre
+constexpr int kMinPrintFontSize = 1;   // points
+constexpr int kMaxPrintFontSize = 1638;
+
+// Every length of `settings` within 0 to kMaxPrintLength (a negative margin
+// or spacing counts as none) and every font size within kMinPrintFontSize to
+// kMaxPrintFontSize.
+void boundPrintSettings(PrintSettings &settings);
+int boundedPrintLength(int tenths);
+int boundedFontSize(int points);
+
 } // namespace sorvant

@@ -2,7 +2,6 @@
 
 #include "platform/profileini.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <utility>
@@ -146,20 +145,23 @@ std::vector<std::pair<QString, QString>> keysOf(const PrintSettings &s)
     return keys;
 }
 
-// One section of one file, read key by key.
+// The stored keys of one section, read with one pass over the file.
 class SectionReader
 {
 public:
-    SectionReader(const QString &fileName, const QString &section) : m_ini(fileName), m_section(section) {}
+    SectionReader(const QString &fileName, const QString &section, const QStringList &keys) : m_keys(keys)
+    {
+        ProfileIni ini(fileName);
+        m_ok = ini.readStrings(section, keys, m_values);
+        m_error = ini.errorString();
+    }
+    bool ok() const { return m_ok; }
+    QString errorString() const { return m_error; }
 
     std::optional<QString> text(const char *key) const
     {
-        // A value can never hold a line break, so this marks a missing key.
-        static const QString missing = QStringLiteral("\n");
-        const QString value = m_ini.readString(m_section, QLatin1String(key), missing);
-        if (value == missing)
-            return std::nullopt;
-        return value;
+        const qsizetype i = m_keys.indexOf(QLatin1String(key));
+        return i < 0 ? std::nullopt : m_values[static_cast<std::size_t>(i)];
     }
     QString text(const char *key, const QString &missingValue) const { return text(key).value_or(missingValue); }
     std::optional<int> number(const char *key) const
@@ -168,6 +170,8 @@ public:
         return value ? parseInteger(*value) : std::nullopt;
     }
     int number(const char *key, int missingValue) const { return number(key).value_or(missingValue); }
+    // A length a page can hold; a negative one counts as none.
+    int length(const char *key, int missingValue) const { return boundedPrintLength(number(key, missingValue)); }
     bool flag(const char *key, bool missingValue) const
     {
         const auto value = text(key);
@@ -175,8 +179,10 @@ public:
     }
 
 private:
-    ProfileIni m_ini;
-    QString m_section;
+    QStringList m_keys;
+    std::vector<std::optional<QString>> m_values;
+    bool m_ok = false;
+    QString m_error;
 };
 
 // A number within [low, high] replaces the field; missing or unreadable gives
@@ -203,7 +209,11 @@ void readFont(const SectionReader &in, const FontKeys &names, TPrintFont &font)
     font.Name = in.text(names.name, QString());
     if (font.Name.isEmpty())
         font.Name = QStringLiteral("Arial"); // a face without a name cannot be drawn
+    // A size that cannot be drawn counts as one that cannot be read.
     font.Size = in.number(names.size, 10);
+    if (font.Size < kMinPrintFontSize)
+        font.Size = 10;
+    font.Size = boundedFontSize(font.Size);
     font.setStyleBits(in.number(names.style, 0));
     font.Color = in.number(names.color, clBlack);
 }
@@ -219,24 +229,31 @@ bool SavePrintSettings(const PrintSettings &settings, const QString &fileName, c
                        QString *failedKey)
 {
     ProfileIni ini(fileName);
-    for (const auto &[key, value] : keysOf(settings)) {
-        if (!ini.writeString(section, key, value)) {
-            if (failedKey)
-                *failedKey = key;
-            return false;
-        }
-    }
-    return true;
+    const auto keys = keysOf(settings);
+    int stored = 0;
+    if (ini.writeStrings(section, keys, &stored))
+        return true;
+    if (failedKey)
+        *failedKey = keys[static_cast<std::size_t>(stored)].first;
+    return false;
 }
 
-void LoadPrintSettings(PrintSettings &s, const QString &fileName, const QString &section)
+bool LoadPrintSettings(PrintSettings &s, const QString &fileName, const QString &section, QString *error)
 {
-    const SectionReader in(fileName, section);
-    s.ColumnSpacing = in.number("ColumnSpacing", 20);
-    s.RowSpacing = in.number("RowSpacing", 20);
-    s.TitleSpacing = in.number("TitleSpacing", 20);
-    s.FixedHeight = in.number("FixedHeight", 0);
-    s.FixedWidth = in.number("FixedWidth", 0);
+    QStringList names;
+    for (const auto &[key, value] : keysOf(s))
+        names.append(key);
+    const SectionReader in(fileName, section, names);
+    if (!in.ok()) {
+        if (error)
+            *error = in.errorString();
+        return false;
+    }
+    s.ColumnSpacing = in.length("ColumnSpacing", 20);
+    s.RowSpacing = in.length("RowSpacing", 20);
+    s.TitleSpacing = in.length("TitleSpacing", 20);
+    s.FixedHeight = in.length("FixedHeight", 0);
+    s.FixedWidth = in.length("FixedWidth", 0);
     s.Centered = in.flag("Centered", true);
     s.NoAutoSize = in.flag("NoAutoSize", false);
     s.UseFixedHeight = in.flag("UseFixedHeight", false);
@@ -253,10 +270,10 @@ void LoadPrintSettings(PrintSettings &s, const QString &fileName, const QString 
     s.Time = readPosition(in, "Time");
     s.DateFormat = in.text("DateFormat", QString());
     s.TitleText = in.text("TitleText", QString());
-    s.FooterSize = in.number("FooterSize", 100);
-    s.HeaderSize = in.number("HeaderSize", 100);
-    s.LeftSize = in.number("LeftSize", 100);
-    s.RightSize = in.number("RightSize", 100);
+    s.FooterSize = in.length("FooterSize", 100);
+    s.HeaderSize = in.length("HeaderSize", 100);
+    s.LeftSize = in.length("LeftSize", 100);
+    s.RightSize = in.length("RightSize", 100);
     readRanged(in, "FitToPage", s.FitToPage, fpNever, fpCustom, fpNever);
     readFont(in, kTableFontKeys, s.Font);
     readFont(in, kHeaderFontKeys, s.HeaderFont);
@@ -266,6 +283,7 @@ void LoadPrintSettings(PrintSettings &s, const QString &fileName, const QString 
     s.PagePrefix = in.text("PagePrefix", QString());
     readRanged(in, "Orientation", s.Orientation, poPortrait, poLandscape, poPortrait);
     s.TitleLines = printsettingsfile::decodeTitleLines(in.text("TitleLines", QString()));
+    return true;
 }
 
 bool LoadPrintSettingsFromExistingFile(const QString &path, PrintSettings &settings, QString *error)
@@ -280,11 +298,12 @@ bool LoadPrintSettingsFromExistingFile(const QString &path, PrintSettings &setti
         return fail(QStringLiteral("%1 does not exist").arg(path));
     if (!info.isFile())
         return fail(QStringLiteral("%1 is not a file").arg(path));
-    QFile file(info.absoluteFilePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    file.close();
-    LoadPrintSettings(settings, info.absoluteFilePath(), printSettingsSection());
+    // Loaded into a copy: a file that cannot be read leaves the settings whole.
+    PrintSettings loaded = settings;
+    QString why;
+    if (!LoadPrintSettings(loaded, info.absoluteFilePath(), printSettingsSection(), &why))
+        return fail(why);
+    settings = loaded;
     return true;
 }
 

@@ -24,12 +24,17 @@ QString printSettingsFileName(const QString &iniFile);
 bool SavePrintSettings(const PrintSettings &settings, const QString &fileName, const QString &section,
                        QString *failedKey = nullptr);
 
-// Reads every stored key of `section` into `settings`: a missing or
-// unreadable value gives that key's missing value, an out-of-range number
-// leaves some fields as they are. A missing file or section is not an error:
-// every key is then missing. FixedFont, NoAutoSizeRow, PrintGraphics,
+// Reads every stored key of `section` into `settings`, with one pass over
+// the file: a missing or unreadable value gives that key's missing value, an
+// out-of-range number leaves some fields as they are; a font size below 1
+// counts as unreadable, and lengths and font sizes are bounded to what a page
+// can hold (boundPrintSettings). A missing file or section is not an error:
+// every key is then missing. A file that exists but cannot be read (not a
+// file, not readable, over the size limit) is: false, `settings` as they
+// were, and `error` says why. FixedFont, NoAutoSizeRow, PrintGraphics,
 // JobName and the two page offsets are not stored and stay as they are.
-void LoadPrintSettings(PrintSettings &settings, const QString &fileName, const QString &section);
+bool LoadPrintSettings(PrintSettings &settings, const QString &fileName, const QString &section,
+                       QString *error = nullptr);
 
 // LoadPrintSettings for a file named on a command line: `path` is taken as
 // a path (relative to the current folder), and a file that does not exist

@@ -3,6 +3,7 @@
 #include "platform/usererror.h"
 #include "printsettingsfile.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace sorvant {
@@ -36,10 +37,6 @@ long long divideBy100HalfEven(long long n)
 
 } // namespace
 
-double GridPrintSettingsLogic::lengthLimit(PrintLengthBox box)
-{
-    return box <= RightMarginBox ? 500.0 : 100.0;
-}
 
 GridPrintSettingsLogic::GridPrintSettingsLogic(const QLocale &locale) : m_locale(locale)
 {
@@ -85,10 +82,12 @@ int &GridPrintSettingsLogic::lengthField(PrintLengthBox box)
 
 QString GridPrintSettingsLogic::lengthText(int tenthsOfMm) const
 {
-    return m_locale.toString(double(tenthsOfMm) / tenthsPerUnit(m_unit), 'f', 2);
+    // A box shows no more than it can hold, and what it shows is applied.
+    const double shown = std::clamp(double(tenthsOfMm) / tenthsPerUnit(m_unit), 0.0, kLengthBoxMaximum);
+    return m_locale.toString(shown, 'f', 2);
 }
 
-std::optional<int> GridPrintSettingsLogic::lengthFromText(PrintLengthBox box, const QString &text) const
+std::optional<int> GridPrintSettingsLogic::lengthFromText(PrintLengthBox, const QString &text) const
 {
     const QString t = text.trimmed();
     if (t.isEmpty())
@@ -99,7 +98,7 @@ std::optional<int> GridPrintSettingsLogic::lengthFromText(PrintLengthBox box, co
         value = QLocale::c().toDouble(t, &ok);
     if (!ok || !std::isfinite(value))
         value = 0; // not a number counts as 0
-    if (value < 0 || value >= lengthLimit(box))
+    if (value < 0 || value > kLengthBoxMaximum)
         return std::nullopt;
     // The box holds two decimals; Round(number × unit) on exactly those.
     const long long hundredths = std::llround(value * 100);
@@ -220,7 +219,9 @@ void GridPrintSettingsLogic::loadSettings(const QString &fileName, const QString
 {
     if (!m_settings)
         return;
-    LoadPrintSettings(*m_settings, fileName, section);
+    QString error;
+    if (!LoadPrintSettings(*m_settings, fileName, section, &error))
+        throw UserError(error);
     showValues();
     apply();
 }

@@ -93,8 +93,8 @@ public:
     static constexpr int kPositionItems = 7;    // "(none)" .. "Bottom Center"
     static constexpr int kOrientationItems = 2; // "Portrait", "Landscape"
 
-    // The largest number a length box accepts from typing, in its unit.
-    static double lengthLimit(PrintLengthBox box);
+    // The largest number a length box shows and takes, in either unit.
+    static constexpr double kLengthBoxMaximum = 100.0;
 
     // `locale` gives the decimal separator of the length boxes.
     explicit GridPrintSettingsLogic(const QLocale &locale = QLocale());
@@ -127,13 +127,15 @@ public:
 
     // The "&Save settings" and "&Load settings" buttons. Saving throws a
     // UserError "Unable to write to <fileName>" at the first refused key;
-    // loading shows the loaded values and applies them.
+    // loading shows the loaded values and applies them, and throws a
+    // UserError, changing nothing, when the file exists but cannot be read.
     void saveSettings(const QString &fileName, const QString &section);
     void loadSettings(const QString &fileName, const QString &section);
 
     // A length in tenths of a millimetre as a box shows it in the current
-    // unit, and a box's text taken back (nothing when the box is to be
-    // ignored: empty, negative, or at or above its limit).
+    // unit (at most kLengthBoxMaximum), and a box's text taken back (nothing
+    // when the box is to be ignored: empty, negative, or above
+    // kLengthBoxMaximum, which no box shows).
     QString lengthText(int tenthsOfMm) const;
     std::optional<int> lengthFromText(PrintLengthBox box, const QString &text) const;
 

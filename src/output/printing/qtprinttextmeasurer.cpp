@@ -64,13 +64,13 @@ QtPrintTextMeasurer::Face &QtPrintTextMeasurer::face(const TPrintFont &font)
 int QtPrintTextMeasurer::textWidth(const TPrintFont &font, double k, QStringView text)
 {
     const double scale = static_cast<double>(printCharHeight(font.Size, k)) / kReferencePixels;
-    return static_cast<int>(std::lround(face(font).metrics.horizontalAdvance(text.toString()) * scale));
+    return boundedPlanLength(std::round(face(font).metrics.horizontalAdvance(text.toString()) * scale));
 }
 
 int QtPrintTextMeasurer::lineHeight(const TPrintFont &font, double k)
 {
     const double scale = static_cast<double>(printCharHeight(font.Size, k)) / kReferencePixels;
-    return static_cast<int>(std::lround(face(font).metrics.height() * scale));
+    return boundedPlanLength(std::round(face(font).metrics.height() * scale));
 }
 
 bool QtPrintTextMeasurer::digitsShareWidth(const TPrintFont &font)
