@@ -1,4 +1,5 @@
 #include "exportjob.h"
+#include "batchexport.h"
 #include "pdfoutput.h"
 
 #include "logdata/loadlog.h"
@@ -79,6 +80,19 @@ QString usageText()
         "  --print-settings FILE  print --pdf with the settings saved in FILE by\n"
         "               the Print Data Sheet dialog (its PRINTSETTINGS section)\n"
         "  --help, --version\n"
+        "\n"
+        "Many logs in one call:\n"
+        "       sorvant-export LOG... --out-dir DIR [--recursive] [-j N] [--quiet]\n"
+        "                      [--csv] [--xls] [--pdf] [--chart-pdf] [--chart-png] [options above]\n"
+        "  LOG may be a folder: its .dat files (any case of .dat).\n"
+        "  --out-dir DIR  write DIR/NAME.csv, NAME.xls, NAME.pdf, NAME.chart.pdf and\n"
+        "               NAME.chart.png for each log NAME.dat; the output options then\n"
+        "               take no file name. Two logs of one name get NAME, NAME-2, ...\n"
+        "  --recursive  take the .dat files of the folders' subfolders too\n"
+        "  -j N, --jobs N  logs written at once (default: one per core)\n"
+        "  --quiet      no progress, only the logs that failed\n"
+        "  A log that fails is named on stderr with the reason and the others go\n"
+        "  on; the exit code is 1 when any failed.\n"
         "The decimal separator follows LC_ALL, LC_NUMERIC and LANG.\n");
 }
 
@@ -129,6 +143,18 @@ bool parseWhole(const QString &s, int min, int max, int &out)
     return true;
 }
 
+// More threads than this only cost memory (a log store each).
+constexpr int kMaxJobs = 256;
+
+const OutputKind *findOutputKind(const QString &option)
+{
+    for (const OutputKind &kind : outputKinds()) {
+        if (option == QLatin1String(kind.option))
+            return &kind;
+    }
+    return nullptr;
+}
+
 int badArguments(QString &message, const QString &why)
 {
     message = QStringLiteral("sorvant-export: %1\n%2").arg(why, usageText());
@@ -139,6 +165,8 @@ int badArguments(QString &message, const QString &why)
 
 int parseExportArguments(const QStringList &args, ExportOptions &o, QString &message)
 {
+    // With --out-dir anywhere on the line the output options are flags.
+    const bool batch = args.contains(QStringLiteral("--out-dir"));
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         const auto value = [&](QString &out) {
@@ -168,21 +196,26 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
                     return badArguments(message, QStringLiteral("--hide takes column indices 0-8 separated by commas"));
                 o.hiddenColumns.push_back(c);
             }
-        } else if (a == QLatin1String("--csv")) {
-            if (!value(o.csv) || o.csv.isEmpty())
-                return badArguments(message, QStringLiteral("--csv takes a file name"));
-        } else if (a == QLatin1String("--xls")) {
-            if (!value(o.xls) || o.xls.isEmpty())
-                return badArguments(message, QStringLiteral("--xls takes a file name"));
-        } else if (a == QLatin1String("--chart-png")) {
-            if (!value(o.chartPng) || o.chartPng.isEmpty())
-                return badArguments(message, QStringLiteral("--chart-png takes a file name"));
-        } else if (a == QLatin1String("--pdf")) {
-            if (!value(o.pdf) || o.pdf.isEmpty())
-                return badArguments(message, QStringLiteral("--pdf takes a file name"));
-        } else if (a == QLatin1String("--chart-pdf")) {
-            if (!value(o.chartPdf) || o.chartPdf.isEmpty())
-                return badArguments(message, QStringLiteral("--chart-pdf takes a file name"));
+        } else if (const OutputKind *kind = findOutputKind(a)) {
+            // A batch names its files itself; one log takes the name given.
+            if (batch) {
+                if (!o.batchOutputs.contains(a))
+                    o.batchOutputs << a;
+            } else {
+                QString &target = o.*(kind->target);
+                if (!value(target) || target.isEmpty())
+                    return badArguments(message, QStringLiteral("%1 takes a file name").arg(a));
+            }
+        } else if (a == QLatin1String("--out-dir")) {
+            if (!value(o.outDir) || o.outDir.isEmpty())
+                return badArguments(message, QStringLiteral("--out-dir takes a folder"));
+        } else if (a == QLatin1String("--recursive")) {
+            o.recursive = true;
+        } else if (a == QLatin1String("--quiet")) {
+            o.quiet = true;
+        } else if (a == QLatin1String("-j") || a == QLatin1String("--jobs")) {
+            if (!value(v) || !parseWhole(v, 1, kMaxJobs, o.jobs))
+                return badArguments(message, QStringLiteral("%1 takes a number of threads from 1 to %2").arg(a).arg(kMaxJobs));
         } else if (a == QLatin1String("--print-settings")) {
             if (!value(o.printSettings) || o.printSettings.isEmpty())
                 return badArguments(message, QStringLiteral("--print-settings takes a file name"));
@@ -221,12 +254,27 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
             }
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
             return badArguments(message, QStringLiteral("unknown option %1").arg(a));
+        } else if (batch) {
+            o.logs << a;
         } else if (o.log.isEmpty()) {
             o.log = a;
         } else {
-            return badArguments(message, QStringLiteral("only one log file can be exported at a time"));
+            return badArguments(message, QStringLiteral("only one log file can be exported at a time without "
+                                                        "--out-dir DIR"));
         }
     }
+    if (batch) {
+        if (o.logs.isEmpty())
+            return badArguments(message, QStringLiteral("no log file or folder given"));
+        if (o.batchOutputs.isEmpty())
+            return badArguments(message, QStringLiteral("nothing to write: give --csv, --xls, --chart-png, --pdf or "
+                                                        "--chart-pdf"));
+        if (!o.printSettings.isEmpty() && !o.batchOutputs.contains(QStringLiteral("--pdf")))
+            return badArguments(message, QStringLiteral("--print-settings shapes the --pdf printout: give --pdf too"));
+        return 0;
+    }
+    if (o.recursive || o.quiet || o.jobs != 0)
+        return badArguments(message, QStringLiteral("--recursive, --jobs and --quiet are for many logs: give --out-dir DIR"));
     if (o.log.isEmpty())
         return badArguments(message, QStringLiteral("no log file given"));
     if (!o.hasOutput())
@@ -236,15 +284,25 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
     return 0;
 }
 
+const std::vector<OutputKind> &outputKinds()
+{
+    static const std::vector<OutputKind> kinds = {
+        {"--csv", &ExportOptions::csv, ".csv"},
+        {"--xls", &ExportOptions::xls, ".xls"},
+        {"--chart-png", &ExportOptions::chartPng, ".chart.png"},
+        {"--pdf", &ExportOptions::pdf, ".pdf"},
+        {"--chart-pdf", &ExportOptions::chartPdf, ".chart.pdf"},
+    };
+    return kinds;
+}
+
 std::vector<std::pair<QString, QString>> ExportOptions::outputs() const
 {
     std::vector<std::pair<QString, QString>> list;
-    for (const auto &[option, file] : {std::pair{QStringLiteral("--csv"), csv}, std::pair{QStringLiteral("--xls"), xls},
-                                       std::pair{QStringLiteral("--chart-png"), chartPng},
-                                       std::pair{QStringLiteral("--pdf"), pdf},
-                                       std::pair{QStringLiteral("--chart-pdf"), chartPdf}}) {
+    for (const OutputKind &kind : outputKinds()) {
+        const QString &file = this->*(kind.target);
         if (!file.isEmpty())
-            list.emplace_back(option, file);
+            list.emplace_back(QLatin1String(kind.option), file);
     }
     return list;
 }
@@ -313,6 +371,13 @@ FileIdentity identify(const QString &name)
 }
 
 } // namespace
+
+QString fileIdentityKey(const QString &name)
+{
+    const FileIdentity id = identify(name);
+    return id.exists ? QStringLiteral("i%1:%2").arg(quint64(id.device)).arg(quint64(id.inode))
+                     : QStringLiteral("p") + id.createdAt;
+}
 
 int checkOutputTargets(const ExportOptions &o, QString &message)
 {
@@ -445,6 +510,8 @@ int runExportTool(int argc, char **argv)
         printTo(parsed == 2 ? stderr : stdout, message);
         return parsed < 0 ? 0 : parsed;
     }
+    if (o.batch())
+        return runBatchExport(o, stderr);
     return runExport(o, stderr);
 }
 

@@ -8,6 +8,7 @@
 #include <QPalette>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace sorvant {
@@ -126,8 +127,41 @@ void GridPagePainter::drawPage(QPainter &painter, int index, const QDateTime &no
             drawCell(painter, column, row, m_texts[static_cast<std::size_t>(column.column)],
                      m_plan.isFixedCell(column.column, row.row));
     }
+    drawBatches(painter);
     drawLines(painter, page);
     painter.restore();
+}
+
+void GridPagePainter::addToBatch(const FontCache &font, const QGlyphRun &run, const QPointF &at)
+{
+    const QRawFont face = run.rawFont();
+    auto batch = std::find_if(m_batches.begin(), m_batches.end(),
+                              [&](const GlyphBatch &b) { return b.font == &font && b.face == face; });
+    if (batch == m_batches.end())
+        batch = m_batches.insert(m_batches.end(), GlyphBatch{&font, face, {}, {}});
+    batch->glyphs += run.glyphIndexes();
+    for (const QPointF &p : run.positions())
+        batch->positions.append(p + at);
+}
+
+bool GridPagePainter::drawBatches(QPainter &painter)
+{
+    bool drawn = false;
+    for (GlyphBatch &batch : m_batches) {
+        if (batch.glyphs.isEmpty())
+            continue;
+        QGlyphRun run;
+        run.setRawFont(batch.face);
+        run.setGlyphIndexes(batch.glyphs);
+        run.setPositions(batch.positions);
+        painter.setPen(batch.font->colour);
+        painter.drawGlyphRun(QPointF(0, 0), run);
+        // Kept, emptied, so the next page reuses the memory.
+        batch.glyphs.clear();
+        batch.positions.clear();
+        drawn = true;
+    }
+    return drawn;
 }
 
 void GridPagePainter::drawFills(QPainter &painter, const GridPage &page)
@@ -199,11 +233,27 @@ void GridPagePainter::drawCell(QPainter &painter, const GridPageColumn &column, 
         // would spill over the cell.
         const bool spills = shaped.width > room || y + lineHeight > row.y + row.height;
         if (spills) {
+            if (m_batched && drawBatches(painter))
+                painter.setPen(font.colour);
             painter.save();
             painter.setClipRect(cell);
         }
-        for (const QGlyphRun &run : shaped.runs)
+        // A page's cells share a few faces: their glyphs go out as one run
+        // per face, which costs the PDF writer far less than a run per
+        // cell. A run that draws its own lines (underline, strikeout) would
+        // draw them across the whole page's run, and a clipped one needs
+        // its clip, so those go out alone, after the runs gathered so far:
+        // the texts then stand in the file in the order they always had,
+        // which is the order a reader takes them in.
+        for (const QGlyphRun &run : shaped.runs) {
+            if (m_batched && !spills && run.flags() == QGlyphRun::GlyphRunFlags()) {
+                addToBatch(font, run, QPointF(x, y * kUnit));
+                continue;
+            }
+            if (m_batched && drawBatches(painter))
+                painter.setPen(font.colour);
             painter.drawGlyphRun(QPointF(x, y * kUnit), run);
+        }
         if (spills)
             painter.restore();
         if (cut == std::string_view::npos)
@@ -220,8 +270,17 @@ void GridPagePainter::drawLines(QPainter &painter, const GridPage &page)
         return;
     QPen pen(Qt::black, (s.Borders == pbDouble ? 10 : 2) * kUnit, penStyle(s.BorderStyle));
     painter.setPen(pen);
+    if (!m_batched) {
+        for (const GridPageLine &l : page.lines)
+            painter.drawLine(QLine(l.x1 * kUnit, l.y1 * kUnit, l.x2 * kUnit, l.y2 * kUnit));
+        return;
+    }
+    // One call for the page's lines, in the order the plan gives them.
+    m_lines.clear();
+    m_lines.reserve(static_cast<qsizetype>(page.lines.size()));
     for (const GridPageLine &l : page.lines)
-        painter.drawLine(QLine(l.x1 * kUnit, l.y1 * kUnit, l.x2 * kUnit, l.y2 * kUnit));
+        m_lines.append(QLine(l.x1 * kUnit, l.y1 * kUnit, l.x2 * kUnit, l.y2 * kUnit));
+    painter.drawLines(m_lines);
 }
 
 void GridPagePainter::drawTexts(QPainter &painter, const PrintPageTexts &texts)
