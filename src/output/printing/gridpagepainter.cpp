@@ -24,6 +24,9 @@ constexpr int kUnit = 16;
 // numbers never repeat, and keeping all of them would only cost memory.
 constexpr int kMaxShapedTexts = 20000;
 
+// The characters of numbers and times of day, in either decimal separator.
+constexpr const char *kComposableChars = "0123456789-.,:";
+
 QPalette printPalette()
 {
     return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) ? QGuiApplication::palette() : QPalette();
@@ -88,16 +91,10 @@ GridPagePainter::FontCache &GridPagePainter::slotFont(bool top, int styleBits)
     return *found.value();
 }
 
-const GridPagePainter::Shaped &GridPagePainter::shape(FontCache &cache, std::string_view utf8)
+GridPagePainter::Shaped GridPagePainter::layOut(const QFont &font, const QString &text)
 {
-    const QByteArray key = QByteArray::fromRawData(utf8.data(), static_cast<qsizetype>(utf8.size()));
-    const auto found = cache.texts.constFind(key);
-    if (found != cache.texts.constEnd())
-        return found.value();
-    if (cache.texts.size() >= kMaxShapedTexts)
-        cache.texts.clear();
     Shaped shaped;
-    QTextLayout layout(QString::fromUtf8(key), cache.font);
+    QTextLayout layout(text, font);
     layout.setCacheEnabled(true);
     layout.beginLayout();
     QTextLine line = layout.createLine();
@@ -106,7 +103,84 @@ const GridPagePainter::Shaped &GridPagePainter::shape(FontCache &cache, std::str
         shaped.width = line.naturalTextWidth();
         shaped.runs = layout.glyphRuns();
     }
-    return cache.texts.insert(QByteArray(utf8.data(), static_cast<qsizetype>(utf8.size())), shaped).value();
+    return shaped;
+}
+
+// Numbers and times are most of a log's texts, and the record numbers never
+// repeat, so shaping each one afresh is most of the cost of a page. Where
+// the face puts the characters of numbers side by side without kerning,
+// ligatures or fallback faces, a number's run is its characters' glyphs at
+// their summed advances: exactly what shaping gives (advances are whole
+// 64ths, so the sums are exact). Every pair of those characters is shaped
+// once to make sure.
+bool GridPagePainter::canCompose(FontCache &cache)
+{
+    if (cache.composable != 0)
+        return cache.composable > 0;
+    cache.composable = -1;
+    constexpr std::string_view chars = kComposableChars;
+    for (const char c : chars) {
+        const Shaped one = layOut(cache.font, QString(QLatin1Char(c)));
+        if (one.runs.size() != 1 || one.runs[0].glyphIndexes().size() != 1 || one.runs[0].flags() != QGlyphRun::GlyphRunFlags())
+            return false;
+        if (c == chars.front())
+            cache.face = one.runs[0].rawFont();
+        else if (one.runs[0].rawFont() != cache.face)
+            return false;
+        Single &single = cache.singles[static_cast<unsigned char>(c)];
+        single.glyph = one.runs[0].glyphIndexes()[0];
+        single.position = one.runs[0].positions()[0];
+        single.width = one.width;
+    }
+    for (const char a : chars) {
+        for (const char b : chars) {
+            const std::string pair{a, b};
+            const Shaped two = layOut(cache.font, QString::fromLatin1(pair.data(), 2));
+            const Shaped composed = compose(cache, pair);
+            if (two.runs.size() != 1 || two.runs[0].rawFont() != cache.face || two.width != composed.width
+                || two.runs[0].glyphIndexes() != composed.runs[0].glyphIndexes()
+                || two.runs[0].positions() != composed.runs[0].positions())
+                return false;
+        }
+    }
+    cache.composable = 1;
+    return true;
+}
+
+GridPagePainter::Shaped GridPagePainter::compose(const FontCache &cache, std::string_view text)
+{
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    glyphs.reserve(static_cast<qsizetype>(text.size()));
+    positions.reserve(static_cast<qsizetype>(text.size()));
+    double x = 0;
+    for (const char c : text) {
+        const Single &single = cache.singles[static_cast<unsigned char>(c)];
+        glyphs.append(single.glyph);
+        positions.append(QPointF(x + single.position.x(), single.position.y()));
+        x += single.width;
+    }
+    QGlyphRun run;
+    run.setRawFont(cache.face);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    Shaped shaped;
+    shaped.width = x;
+    shaped.runs.append(run);
+    return shaped;
+}
+
+const GridPagePainter::Shaped &GridPagePainter::shape(FontCache &cache, std::string_view utf8)
+{
+    const QByteArray key = QByteArray::fromRawData(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    const auto found = cache.texts.constFind(key);
+    if (found != cache.texts.constEnd())
+        return found.value();
+    if (cache.texts.size() >= kMaxShapedTexts)
+        cache.texts.clear();
+    const bool number = !utf8.empty() && utf8.find_first_not_of(kComposableChars) == std::string_view::npos;
+    Shaped shaped = number && m_batched && canCompose(cache) ? compose(cache, utf8) : layOut(cache.font, QString::fromUtf8(key));
+    return cache.texts.insert(QByteArray(utf8.data(), static_cast<qsizetype>(utf8.size())), std::move(shaped)).value();
 }
 
 void GridPagePainter::drawPage(QPainter &painter, int index, const QDateTime &now, double dpiX, double dpiY)

@@ -11,6 +11,7 @@
 #include <QList>
 #include <QRawFont>
 
+#include <array>
 #include <memory>
 #include <string_view>
 
@@ -35,9 +36,9 @@ public:
     // printable area, at `dpiX` × `dpiY` dots per inch.
     void drawPage(QPainter &painter, int index, const QDateTime &now, double dpiX, double dpiY);
 
-    // Off: every cell's text is drawn as its own glyph runs and every line
-    // as its own stroke, as before the page's texts were gathered. The
-    // pages look the same either way; kept to compare the two.
+    // Off: every cell's text is shaped and drawn as its own glyph runs and
+    // every line as its own stroke, as before the page's texts were
+    // gathered. The pages look the same either way; kept to compare the two.
     void setBatched(bool batched) { m_batched = batched; }
 
 private:
@@ -45,12 +46,24 @@ private:
         QList<QGlyphRun> runs;
         double width = 0; // in drawing units
     };
+    // A character's glyph, where it sits and how far it advances.
+    struct Single {
+        quint32 glyph = 0;
+        QPointF position;
+        double width = 0;
+    };
     // One font of the page at its drawing size, with its shaped texts.
     struct FontCache {
         QFont font;
         QColor colour;
         QHash<QByteArray, Shaped> texts;
+        int composable = 0; // numbers put together from their characters: 0 not known yet, 1 yes, -1 no
+        QRawFont face;
+        std::array<Single, 128> singles;
     };
+    static Shaped layOut(const QFont &font, const QString &text);
+    static bool canCompose(FontCache &cache);
+    static Shaped compose(const FontCache &cache, std::string_view text);
     // The glyphs of one face and colour on a page, drawn as one run.
     struct GlyphBatch {
         const FontCache *font;
