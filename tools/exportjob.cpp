@@ -1,4 +1,5 @@
 #include "exportjob.h"
+#include "batchexport.h"
 #include "pdfoutput.h"
 
 #include "logdata/loadlog.h"
@@ -50,7 +51,9 @@ QString usageText()
         "  or:  sorvant-export LOG.dat [--step N] --chart-png OUT.png [CHART OPTION]...\n"
         "  or:  sorvant-export LOG.dat [--step N] --chart-pdf OUT.pdf [CHART OPTION]... [--paper SIZE]\n"
         "  or:  sorvant-export LOG.dat [--limit Q:LOW:HIGH]... --spans OUT.csv\n"
-        "  or:  sorvant-export LOG.dat [--limit Q:LOW:HIGH]... --overview-png OUT.png [--size WxH]\n");
+        "  or:  sorvant-export LOG.dat [--limit Q:LOW:HIGH]... --overview-png OUT.png [--size WxH]\n"
+        "  or:  sorvant-export LOG... --out-dir DIR [--recursive] [-j N] [--quiet] [--csv] [--xls] [--pdf]\n"
+        "                      [--chart-pdf] [--chart-png] [--overview-png] [--spans] [OPTION]...\n");
 }
 
 // What --help prints; the manual page sorvant-export(1) is made from it by
@@ -103,6 +106,21 @@ QString helpText()
                "                       either value may be empty, QUANTITY is a series title\n"
                "                       in any letter case; repeat it for more quantities\n"
                "\n"
+               "Many logs in one call:\n"
+               "  --out-dir DIR        write the outputs of every LOG into DIR, named after\n"
+               "                       the log: NAME.csv, NAME.xls, NAME.pdf, NAME.chart.pdf,\n"
+               "                       NAME.chart.png, NAME.overview.png and NAME.spans.csv\n"
+               "                       for NAME.dat; the output options then take no file\n"
+               "                       name, and every other option applies to each log.\n"
+               "                       A LOG may be a folder: its .dat files (in any letter\n"
+               "                       case). Two logs of one name are written as NAME,\n"
+               "                       NAME-2, ..., never over each other\n"
+               "  --recursive          take the .dat files of the folders' subfolders too\n"
+               "  -j N, --jobs N       logs written at once (default: one per core)\n"
+               "  --quiet              no progress, only the logs that failed and the count\n"
+               "                       (a log that fails is named on standard error with\n"
+               "                       the reason, and the others go on)\n"
+               "\n"
                "PDF options:\n"
                "  --paper SIZE         A4, Letter, Legal or A3, for both PDF files (default:\n"
                "                       the system's paper)\n"
@@ -127,9 +145,11 @@ QString helpText()
                "  1                    the log could not be read (\"File Error\" on standard\n"
                "                       error, nothing written), the chart has no such\n"
                "                       page, the print settings file is missing, or an\n"
-               "                       output could not be written (the others still are)\n"
-               "  2                    bad arguments, or an output that is the log itself or\n"
-               "                       another output of the run: nothing is read or written\n"
+               "                       output could not be written (the others still are);\n"
+               "                       with --out-dir, any log failed\n"
+               "  2                    bad arguments, or an output that is the log itself, the\n"
+               "                       print settings file or another output of the run:\n"
+               "                       nothing is read or written\n"
                "\n"
                "Environment:\n"
                "  LC_ALL, LC_NUMERIC, LANG\n"
@@ -150,6 +170,8 @@ QString helpText()
                "    $ sorvant-export run.dat --chart-png p3.png --page 3 --3d --csv run.csv\n"
                "  The times Moisture Out left 14 to 16 %, and the whole log as a picture:\n"
                "    $ sorvant-export run.dat --limit \"Moisture Out:14:16\" --spans out.csv --overview-png run.png\n"
+               "  A season of logs, every folder below season/, as CSV and PDF on every core:\n"
+               "    $ sorvant-export season/ --recursive --out-dir converted --csv --pdf\n"
                "\n"
                "See also:\n"
                "  sorvant(1)           the window, with the same load, export and print\n");
@@ -209,6 +231,18 @@ bool parseWhole(const QString &s, int min, int max, int &out)
     return true;
 }
 
+// More threads than this only cost memory (a log store each).
+constexpr int kMaxJobs = 256;
+
+const OutputKind *findOutputKind(const QString &option)
+{
+    for (const OutputKind &kind : outputKinds()) {
+        if (option == QLatin1String(kind.option))
+            return &kind;
+    }
+    return nullptr;
+}
+
 int badArguments(QString &message, const QString &why)
 {
     message = QStringLiteral("sorvant-export: %1\n%2Try 'sorvant-export --help' for more information.\n")
@@ -224,6 +258,8 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
         message = *answer;
         return -1;
     }
+    // With --out-dir anywhere on the line the output options are flags.
+    const bool batch = args.contains(QStringLiteral("--out-dir"));
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         const auto value = [&](QString &out) {
@@ -245,27 +281,26 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
                     return badArguments(message, QStringLiteral("--hide takes column indices 0-8 separated by commas"));
                 o.hiddenColumns.push_back(c);
             }
-        } else if (a == QLatin1String("--csv")) {
-            if (!value(o.csv) || o.csv.isEmpty())
-                return badArguments(message, QStringLiteral("--csv takes a file name"));
-        } else if (a == QLatin1String("--xls")) {
-            if (!value(o.xls) || o.xls.isEmpty())
-                return badArguments(message, QStringLiteral("--xls takes a file name"));
-        } else if (a == QLatin1String("--chart-png")) {
-            if (!value(o.chartPng) || o.chartPng.isEmpty())
-                return badArguments(message, QStringLiteral("--chart-png takes a file name"));
-        } else if (a == QLatin1String("--pdf")) {
-            if (!value(o.pdf) || o.pdf.isEmpty())
-                return badArguments(message, QStringLiteral("--pdf takes a file name"));
-        } else if (a == QLatin1String("--chart-pdf")) {
-            if (!value(o.chartPdf) || o.chartPdf.isEmpty())
-                return badArguments(message, QStringLiteral("--chart-pdf takes a file name"));
-        } else if (a == QLatin1String("--overview-png")) {
-            if (!value(o.overviewPng) || o.overviewPng.isEmpty())
-                return badArguments(message, QStringLiteral("--overview-png takes a file name"));
-        } else if (a == QLatin1String("--spans")) {
-            if (!value(o.spansCsv) || o.spansCsv.isEmpty())
-                return badArguments(message, QStringLiteral("--spans takes a file name"));
+        } else if (const OutputKind *kind = findOutputKind(a)) {
+            // A batch names its files itself; one log takes the name given.
+            if (batch) {
+                if (!o.batchOutputs.contains(a))
+                    o.batchOutputs << a;
+            } else {
+                QString &target = o.*(kind->target);
+                if (!value(target) || target.isEmpty())
+                    return badArguments(message, QStringLiteral("%1 takes a file name").arg(a));
+            }
+        } else if (a == QLatin1String("--out-dir")) {
+            if (!value(o.outDir) || o.outDir.isEmpty())
+                return badArguments(message, QStringLiteral("--out-dir takes a folder"));
+        } else if (a == QLatin1String("--recursive")) {
+            o.recursive = true;
+        } else if (a == QLatin1String("--quiet")) {
+            o.quiet = true;
+        } else if (a == QLatin1String("-j") || a == QLatin1String("--jobs")) {
+            if (!value(v) || !parseWhole(v, 1, kMaxJobs, o.jobs))
+                return badArguments(message, QStringLiteral("%1 takes a number of threads from 1 to %2").arg(a).arg(kMaxJobs));
         } else if (a == QLatin1String("--limit")) {
             if (!value(v))
                 return badArguments(message, QStringLiteral("--limit takes QUANTITY:LOWEST:HIGHEST"));
@@ -313,12 +348,27 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
             }
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
             return badArguments(message, QStringLiteral("unknown option %1").arg(a));
+        } else if (batch) {
+            o.logs << a;
         } else if (o.log.isEmpty()) {
             o.log = a;
         } else {
-            return badArguments(message, QStringLiteral("only one log file can be exported at a time"));
+            return badArguments(message, QStringLiteral("only one log file can be exported at a time without "
+                                                        "--out-dir DIR"));
         }
     }
+    if (batch) {
+        if (o.logs.isEmpty())
+            return badArguments(message, QStringLiteral("no log file or folder given"));
+        if (o.batchOutputs.isEmpty())
+            return badArguments(message, QStringLiteral("nothing to write: give --csv, --xls, --chart-png, --pdf or "
+                                                        "--chart-pdf"));
+        if (!o.printSettings.isEmpty() && !o.batchOutputs.contains(QStringLiteral("--pdf")))
+            return badArguments(message, QStringLiteral("--print-settings shapes the --pdf printout: give --pdf too"));
+        return 0;
+    }
+    if (o.recursive || o.quiet || o.jobs != 0)
+        return badArguments(message, QStringLiteral("--recursive, --jobs and --quiet are for many logs: give --out-dir DIR"));
     if (o.log.isEmpty())
         return badArguments(message, QStringLiteral("no log file given"));
     if (!o.hasOutput())
@@ -329,17 +379,27 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
     return 0;
 }
 
+const std::vector<OutputKind> &outputKinds()
+{
+    static const std::vector<OutputKind> kinds = {
+        {"--csv", &ExportOptions::csv, ".csv"},
+        {"--xls", &ExportOptions::xls, ".xls"},
+        {"--chart-png", &ExportOptions::chartPng, ".chart.png"},
+        {"--pdf", &ExportOptions::pdf, ".pdf"},
+        {"--chart-pdf", &ExportOptions::chartPdf, ".chart.pdf"},
+        {"--overview-png", &ExportOptions::overviewPng, ".overview.png"},
+        {"--spans", &ExportOptions::spansCsv, ".spans.csv"},
+    };
+    return kinds;
+}
+
 std::vector<std::pair<QString, QString>> ExportOptions::outputs() const
 {
     std::vector<std::pair<QString, QString>> list;
-    for (const auto &[option, file] : {std::pair{QStringLiteral("--csv"), csv}, std::pair{QStringLiteral("--xls"), xls},
-                                       std::pair{QStringLiteral("--chart-png"), chartPng},
-                                       std::pair{QStringLiteral("--pdf"), pdf},
-                                       std::pair{QStringLiteral("--chart-pdf"), chartPdf},
-                                       std::pair{QStringLiteral("--overview-png"), overviewPng},
-                                       std::pair{QStringLiteral("--spans"), spansCsv}}) {
+    for (const OutputKind &kind : outputKinds()) {
+        const QString &file = this->*(kind.target);
         if (!file.isEmpty())
-            list.emplace_back(option, file);
+            list.emplace_back(QLatin1String(kind.option), file);
     }
     return list;
 }
@@ -408,6 +468,13 @@ FileIdentity identify(const QString &name)
 }
 
 } // namespace
+
+QString fileIdentityKey(const QString &name)
+{
+    const FileIdentity id = identify(name);
+    return id.exists ? QStringLiteral("i%1:%2").arg(quint64(id.device)).arg(quint64(id.inode))
+                     : QStringLiteral("p") + id.createdAt;
+}
 
 int checkOutputTargets(const ExportOptions &o, QString &message)
 {
@@ -557,6 +624,8 @@ int runExportTool(int argc, char **argv)
         printTo(parsed == 2 ? stderr : stdout, message);
         return parsed < 0 ? 0 : parsed;
     }
+    if (o.batch())
+        return runBatchExport(o, stderr);
     return runExport(o, stderr);
 }
 

@@ -40,6 +40,16 @@ struct ExportOptions {
     QString spansCsv;
     Limits limits;
 
+    // Many logs in one call (--out-dir): every output kind given without a
+    // file name is written for each log as DIR/NAME plus its suffix.
+    QStringList logs; // files and folders, as given
+    QString outDir;   // empty: one log, the outputs as named
+    bool recursive = false;
+    int jobs = 0; // 0: one thread per core
+    bool quiet = false;
+    QStringList batchOutputs; // the options of the kinds asked for, in table order
+
+    bool batch() const { return !outDir.isEmpty(); }
     bool hasOutput() const { return !outputs().empty(); }
     // Every file asked for, with the option that names it.
     std::vector<std::pair<QString, QString>> outputs() const;
@@ -50,6 +60,22 @@ struct ExportOptions {
         return !chartPng.isEmpty() || !chartPdf.isEmpty() || !pdf.isEmpty() || !overviewPng.isEmpty();
     }
 };
+
+// One kind of output file: its option, the member of ExportOptions that
+// names its file in a run of one log, and the suffix that follows NAME in a
+// batch. A new output is one more row of outputKinds().
+struct OutputKind {
+    const char *option;
+    QString ExportOptions::*target;
+    const char *batchSuffix;
+};
+const std::vector<OutputKind> &outputKinds();
+
+// Which file a name reaches, as a text that two names share exactly when
+// they reach one file: an existing file by its device and inode (so links
+// count), a file still to be created by the real path of its folder and its
+// name.
+QString fileIdentityKey(const QString &name);
 
 // Parses the command line (without argv[0]). Returns 0 when the job should
 // run, -1 after --help or --version, 2 for bad arguments, with what to print

@@ -7,12 +7,16 @@
 // a chart page to PDF <= 300 ms for the whole process.
 
 #include "logdata/loadlog.h"
+#include "output/printing/gridpagepainter.h"
 #include "output/printing/gridpageplan.h"
 #include "output/printing/gridprinttable.h"
 #include "output/printing/qtprinttextmeasurer.h"
 #include "views/spreadsheetconfig.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPrinter>
@@ -83,6 +87,41 @@ void BM_PagePlanFullLog(benchmark::State &state)
     state.counters["pages"] = pages;
 }
 BENCHMARK(BM_PagePlanFullLog)->Unit(benchmark::kMillisecond);
+
+// Every page of the full printout drawn into a PDF in memory, side by side:
+// 0 each cell's text and each line drawn on its own, 1 a page's texts as one
+// glyph run per face and its lines in one call.
+void BM_PagesIntoPdf(benchmark::State &state)
+{
+    FullTable &t = fullTable();
+    const bool batched = state.range(0) != 0;
+    QtPrintTextMeasurer measurer;
+    const GridPagePlan plan(*t.table, PrintSettings(), t.W, t.H, measurer);
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        QByteArray pdf;
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        {
+            QPdfWriter writer(&buffer);
+            writer.setResolution(1200);
+            writer.setPageSize(QPageSize(QPageSize::A4));
+            QPainter p(&writer);
+            GridPagePainter painter(plan);
+            painter.setBatched(batched);
+            const QDateTime now = QDateTime::currentDateTime();
+            for (int i = 0; i < plan.pageCount(); ++i) {
+                if (i > 0)
+                    writer.newPage();
+                painter.drawPage(p, i, now, 1200, 1200);
+            }
+        }
+        bytes = pdf.size();
+    }
+    state.counters["pages"] = plan.pageCount();
+    state.counters["pdf_MB"] = static_cast<double>(bytes) / 1048576.0;
+}
+BENCHMARK(BM_PagesIntoPdf)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 // A full log file, made once.
 const QString &fullLogFile()

@@ -6,14 +6,17 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include "filelimits.h"
 #include "logbytes.h"
+#include "pdfwords.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <set>
 
@@ -583,4 +586,213 @@ TEST_F(ExporterTest, AnExportKilledHalfWayLeavesNoTemporaryFile)
         for (const QByteArray &left : names)
             ::unlink(QByteArray(folder + '/' + left).constData());
     }
+}
+
+// ---- many logs in one call ------------------------------------------------
+
+namespace {
+
+// The words and their boxes on every page, which is what a reader sees of
+// a PDF; the file's own bytes carry its creation time.
+QString pdfWordsOf(const QString &pdf)
+{
+    QString all;
+    for (const pdfwords::Page &page : pdfwords::read(pdf)) {
+        all += QStringLiteral("page %1x%2\n").arg(page.width).arg(page.height);
+        for (const pdfwords::Word &w : page.words)
+            all += QStringLiteral("%1 %2 %3 %4 %5\n").arg(w.text).arg(w.xMin).arg(w.yMin).arg(w.xMax).arg(w.yMax);
+    }
+    return all;
+}
+
+// The files of a folder (not below it) and their bytes.
+std::map<QString, QByteArray> filesIn(const QString &folder)
+{
+    std::map<QString, QByteArray> files;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name))
+        files[name] = readAll(folder + QLatin1Char('/') + name);
+    return files;
+}
+
+} // namespace
+
+TEST_F(ExporterTest, BatchWritesWhatSingleRunsWriteOnAnyNumberOfThreads)
+{
+    ASSERT_TRUE(pdfwords::available());
+    QDir d(dir.path());
+    ASSERT_TRUE(d.mkpath(QStringLiteral("logs/sub")));
+    // Different lengths and seeds, one of them below the folder, one given
+    // as a file, one in upper case as a Windows program names it.
+    sampleLog("logs/a.dat", 3000, 1);
+    sampleLog("logs/b.DAT", 1, 2);
+    sampleLog("logs/sub/c.dat", 4100, 3);
+    sampleLog("d.dat", 700, 4);
+    ASSERT_TRUE(QFile(path("logs/notes.txt")).open(QIODevice::WriteOnly)); // not a log
+    const QStringList shape{QStringLiteral("--step"), QStringLiteral("15"), QStringLiteral("--hide"), QStringLiteral("2")};
+    for (const char *threads : {"1", "4"}) {
+        SCOPED_TRACE(threads);
+        const QString out = path("out") + QLatin1String(threads);
+        const Outcome r = run(exporter(), QStringList{path("logs"), path("d.dat"), QStringLiteral("--recursive"),
+                                                      QStringLiteral("--out-dir"), out, QStringLiteral("-j"),
+                                                      QLatin1String(threads), QStringLiteral("--csv"),
+                                                      QStringLiteral("--xls"), QStringLiteral("--pdf")} + shape);
+        EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+        EXPECT_TRUE(r.err.endsWith("sorvant-export: 4 done, 0 failed\n")) << r.err.constData();
+        EXPECT_TRUE(r.err.contains("[4/4] ")) << r.err.constData(); // a plain line per log, not a bar
+    }
+    const auto one = filesIn(path("out1")), four = filesIn(path("out4"));
+    std::vector<QString> names;
+    for (const auto &file : one)
+        names.push_back(file.first);
+    EXPECT_EQ(names, (std::vector<QString>{QStringLiteral("a.csv"), QStringLiteral("a.pdf"), QStringLiteral("a.xls"),
+                                           QStringLiteral("b.csv"), QStringLiteral("b.pdf"), QStringLiteral("b.xls"),
+                                           QStringLiteral("c.csv"), QStringLiteral("c.pdf"), QStringLiteral("c.xls"),
+                                           QStringLiteral("d.csv"), QStringLiteral("d.pdf"), QStringLiteral("d.xls")}));
+    ASSERT_EQ(one.size(), four.size());
+    for (const char *log : {"logs/a.dat", "logs/b.DAT", "logs/sub/c.dat", "d.dat"}) {
+        const QString name = QFileInfo(QLatin1String(log)).completeBaseName();
+        SCOPED_TRACE(log);
+        const QString single = path("single");
+        const Outcome r = run(exporter(), QStringList{path(log), QStringLiteral("--csv"), single + QStringLiteral(".csv"),
+                                                      QStringLiteral("--xls"), single + QStringLiteral(".xls"),
+                                                      QStringLiteral("--pdf"), single + QStringLiteral(".pdf")} + shape);
+        ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+        for (const char *ext : {".csv", ".xls"}) {
+            const QByteArray expected = readAll(single + QLatin1String(ext));
+            ASSERT_FALSE(expected.isEmpty());
+            EXPECT_EQ(one.at(name + QLatin1String(ext)), expected) << ext;
+            EXPECT_EQ(four.at(name + QLatin1String(ext)), expected) << ext;
+        }
+        const QString words = pdfWordsOf(single + QStringLiteral(".pdf"));
+        EXPECT_TRUE(words.contains(QStringLiteral("Record")));
+        EXPECT_EQ(pdfWordsOf(path("out1/") + name + QStringLiteral(".pdf")), words);
+        EXPECT_EQ(pdfWordsOf(path("out4/") + name + QStringLiteral(".pdf")), words);
+    }
+}
+
+TEST_F(ExporterTest, BatchGoesOnPastALogThatFails)
+{
+    QDir d(dir.path());
+    ASSERT_TRUE(d.mkpath(QStringLiteral("out/c.csv"))); // a folder where c's CSV would go
+    ASSERT_TRUE(d.mkpath(QStringLiteral("empty")));
+    const QString a = sampleLog("a.dat", 200, 1), b = sampleLog("b.dat", 300, 2), c = sampleLog("c.dat", 400, 3);
+    const Outcome r = run(exporter(), {a, path("missing.dat"), c, path("empty"), b, QStringLiteral("--out-dir"),
+                                       path("out"), QStringLiteral("--csv"), QStringLiteral("--xls")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("failed: " + path("missing.dat").toUtf8() + ": File Error: Can't perform one of the "
+                               "following file operations: Open, Seek, Read, Close."))
+        << r.err.constData();
+    EXPECT_TRUE(r.err.contains("failed: " + c.toUtf8() + ": Cannot Create file " + path("out/c.csv").toUtf8()))
+        << r.err.constData();
+    EXPECT_TRUE(r.err.contains("failed: " + path("empty").toUtf8() + " holds no .dat log")) << r.err.constData();
+    EXPECT_TRUE(r.err.endsWith("sorvant-export: 2 done, 3 failed\n")) << r.err.constData();
+    // The good logs are written whole, and c's workbook as well: each output
+    // of a log is attempted, as in a single run.
+    for (const char *name : {"out/a.csv", "out/a.xls", "out/b.csv", "out/b.xls", "out/c.xls"})
+        EXPECT_TRUE(QFileInfo(path(name)).isFile()) << name;
+    EXPECT_EQ(readAll(path("out/b.csv")).count("\r\n"), 1 + 300 / 25);
+
+    // --quiet: the failures alone, then the count.
+    const Outcome quiet = run(exporter(), {a, path("missing.dat"), QStringLiteral("--out-dir"), path("out"),
+                                           QStringLiteral("--csv"), QStringLiteral("--quiet")});
+    EXPECT_EQ(quiet.exitCode, 1);
+    EXPECT_EQ(quiet.err.count('\n'), 2) << quiet.err.constData();
+    const Outcome fine = run(exporter(), {a, QStringLiteral("--out-dir"), path("out"), QStringLiteral("--csv"),
+                                          QStringLiteral("--quiet")});
+    EXPECT_EQ(fine.exitCode, 0);
+    EXPECT_TRUE(fine.err.isEmpty()) << fine.err.constData();
+}
+
+TEST_F(ExporterTest, BatchKeepsCollidingNamesApart)
+{
+    QDir d(dir.path());
+    ASSERT_TRUE(d.mkpath(QStringLiteral("season/north")) && d.mkpath(QStringLiteral("season/south")));
+    // Two a.dat, an A.dat that a FAT stick would take for the same name,
+    // and a log that really is called a-2.
+    const QString north = sampleLog("season/north/a.dat", 500, 1);
+    const QString south = sampleLog("season/south/a.dat", 600, 2);
+    const QString upper = sampleLog("season/south/A.dat", 700, 3);
+    const QString a2 = sampleLog("season/a-2.dat", 800, 4);
+    const Outcome r = run(exporter(), {path("season"), QStringLiteral("--recursive"), QStringLiteral("--out-dir"),
+                                       path("out"), QStringLiteral("--csv")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    // Files of a folder come before its subfolders, each in name order.
+    const std::pair<QString, QString> expected[] = {{a2, QStringLiteral("a-2.csv")},
+                                                    {north, QStringLiteral("a.csv")},
+                                                    {upper, QStringLiteral("A-3.csv")},
+                                                    {south, QStringLiteral("a-4.csv")}};
+    EXPECT_EQ(filesIn(path("out")).size(), 4u);
+    for (const auto &[log, name] : expected) {
+        SCOPED_TRACE(name.toStdString());
+        ASSERT_EQ(run(exporter(), {log, QStringLiteral("--csv"), path("single.csv")}).exitCode, 0);
+        EXPECT_EQ(readAll(path("out/") + name), readAll(path("single.csv")));
+    }
+    EXPECT_TRUE(r.err.contains(south.toUtf8() + " is written as a-4")) << r.err.constData();
+
+    // One log named twice, as a file and through its folder, is written once.
+    const Outcome twice = run(exporter(), {path("season/north"), north, QStringLiteral("--out-dir"), path("out2"),
+                                           QStringLiteral("--csv")});
+    EXPECT_EQ(twice.exitCode, 0) << twice.err.constData();
+    EXPECT_EQ(filesIn(path("out2")).size(), 1u);
+}
+
+TEST_F(ExporterTest, BatchNeverOverwritesALog)
+{
+    // The logs' own folder as the output folder, where one log is named
+    // b.csv: b.dat's CSV would be that log.
+    const QString a = sampleLog("a.dat", 200, 1);
+    const QString b = sampleLog("b.dat", 300, 2);
+    const QString bCsv = sampleLog("b.csv", 400, 3);
+    ASSERT_TRUE(QFile::link(dir.path(), path("again")));
+    const QByteArray logBytes = readAll(bCsv);
+    for (const QString &outDir : {dir.path(), path("again"), dir.path() + QStringLiteral("/./")}) {
+        SCOPED_TRACE(outDir.toStdString());
+        QFile::remove(path("a.csv"));
+        const Outcome r = run(exporter(), {dir.path(), bCsv, QStringLiteral("--out-dir"), outDir, QStringLiteral("--csv"),
+                                           QStringLiteral("-j"), QStringLiteral("2")});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains(" would overwrite a log; nothing was written for it")) << r.err.constData();
+        EXPECT_EQ(readAll(bCsv), logBytes);
+        EXPECT_TRUE(QFile::exists(path("a.csv"))); // the others are written
+        EXPECT_TRUE(r.err.endsWith("2 done, 1 failed\n")) << r.err.constData();
+    }
+    (void)a;
+    (void)b;
+}
+
+TEST_F(ExporterTest, BatchArguments)
+{
+    const QString log = sampleLog("a.dat", 100, 1);
+    struct Case {
+        const char *what;
+        QStringList args;
+        const char *stderrHas;
+    };
+    const QString outDir = QStringLiteral("--out-dir");
+    const Case cases[] = {
+        {"no output kind", {log, outDir, path("out")}, "nothing to write"},
+        {"no log", {outDir, path("out"), QStringLiteral("--csv")}, "no log file or folder"},
+        {"no folder", {log, QStringLiteral("--csv"), outDir}, "--out-dir takes a folder"},
+        {"jobs 0", {log, outDir, path("out"), QStringLiteral("--csv"), QStringLiteral("-j"), QStringLiteral("0")}, "-j takes"},
+        {"jobs word", {log, outDir, path("out"), QStringLiteral("--csv"), QStringLiteral("--jobs"), QStringLiteral("all")}, "--jobs takes"},
+        {"recursive alone", {log, QStringLiteral("--csv"), path("x.csv"), QStringLiteral("--recursive")}, "give --out-dir"},
+        {"two logs alone", {log, log, QStringLiteral("--csv"), path("x.csv")}, "without --out-dir"},
+        {"settings without pdf", {log, outDir, path("out"), QStringLiteral("--csv"), QStringLiteral("--print-settings"),
+                                  path("p.ini")}, "give --pdf too"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const Outcome r = run(exporter(), c.args);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_TRUE(r.err.contains(c.stderrHas)) << r.err.constData();
+        EXPECT_FALSE(QFileInfo::exists(path("out")));
+    }
+    const Outcome help = run(exporter(), {QStringLiteral("--help")});
+    EXPECT_TRUE(help.out.contains("--out-dir DIR")) << help.out.constData();
+
+    // An output folder that cannot be made: a file stands in its way.
+    ASSERT_TRUE(QFile(path("file")).open(QIODevice::WriteOnly));
+    const Outcome blocked = run(exporter(), {log, outDir, path("file/out"), QStringLiteral("--csv")});
+    EXPECT_EQ(blocked.exitCode, 1);
+    EXPECT_TRUE(blocked.err.contains("cannot make the output folder " + path("file/out").toUtf8())) << blocked.err.constData();
 }

@@ -154,7 +154,8 @@ const QImage &panelBackground(const QSize &size, const ChartAppearance &ap)
         int bevel = -1;
         QImage image;
     };
-    static Cache cache;
+    // One per thread: the exporter draws charts on several at once.
+    thread_local Cache cache;
     if (cache.size != size || cache.start != ap.gradientStart.rgba() || cache.middle != ap.gradientMiddle.rgba()
         || cache.end != ap.gradientEnd.rgba() || cache.bevel != ap.bevelWidth) {
         cache.size = size;

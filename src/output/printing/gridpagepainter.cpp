@@ -8,6 +8,7 @@
 #include <QPalette>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace sorvant {
@@ -22,6 +23,9 @@ constexpr int kUnit = 16;
 // Shaped texts kept per font before the cache starts again: a log's record
 // numbers never repeat, and keeping all of them would only cost memory.
 constexpr int kMaxShapedTexts = 20000;
+
+// The characters of numbers and times of day, in either decimal separator.
+constexpr const char *kComposableChars = "0123456789-.,:";
 
 QPalette printPalette()
 {
@@ -87,16 +91,10 @@ GridPagePainter::FontCache &GridPagePainter::slotFont(bool top, int styleBits)
     return *found.value();
 }
 
-const GridPagePainter::Shaped &GridPagePainter::shape(FontCache &cache, std::string_view utf8)
+GridPagePainter::Shaped GridPagePainter::layOut(const QFont &font, const QString &text)
 {
-    const QByteArray key = QByteArray::fromRawData(utf8.data(), static_cast<qsizetype>(utf8.size()));
-    const auto found = cache.texts.constFind(key);
-    if (found != cache.texts.constEnd())
-        return found.value();
-    if (cache.texts.size() >= kMaxShapedTexts)
-        cache.texts.clear();
     Shaped shaped;
-    QTextLayout layout(QString::fromUtf8(key), cache.font);
+    QTextLayout layout(text, font);
     layout.setCacheEnabled(true);
     layout.beginLayout();
     QTextLine line = layout.createLine();
@@ -105,7 +103,84 @@ const GridPagePainter::Shaped &GridPagePainter::shape(FontCache &cache, std::str
         shaped.width = line.naturalTextWidth();
         shaped.runs = layout.glyphRuns();
     }
-    return cache.texts.insert(QByteArray(utf8.data(), static_cast<qsizetype>(utf8.size())), shaped).value();
+    return shaped;
+}
+
+// Numbers and times are most of a log's texts, and the record numbers never
+// repeat, so shaping each one afresh is most of the cost of a page. Where
+// the face puts the characters of numbers side by side without kerning,
+// ligatures or fallback faces, a number's run is its characters' glyphs at
+// their summed advances: exactly what shaping gives (advances are whole
+// 64ths, so the sums are exact). Every pair of those characters is shaped
+// once to make sure.
+bool GridPagePainter::canCompose(FontCache &cache)
+{
+    if (cache.composable != 0)
+        return cache.composable > 0;
+    cache.composable = -1;
+    constexpr std::string_view chars = kComposableChars;
+    for (const char c : chars) {
+        const Shaped one = layOut(cache.font, QString(QLatin1Char(c)));
+        if (one.runs.size() != 1 || one.runs[0].glyphIndexes().size() != 1 || one.runs[0].flags() != QGlyphRun::GlyphRunFlags())
+            return false;
+        if (c == chars.front())
+            cache.face = one.runs[0].rawFont();
+        else if (one.runs[0].rawFont() != cache.face)
+            return false;
+        Single &single = cache.singles[static_cast<unsigned char>(c)];
+        single.glyph = one.runs[0].glyphIndexes()[0];
+        single.position = one.runs[0].positions()[0];
+        single.width = one.width;
+    }
+    for (const char a : chars) {
+        for (const char b : chars) {
+            const std::string pair{a, b};
+            const Shaped two = layOut(cache.font, QString::fromLatin1(pair.data(), 2));
+            const Shaped composed = compose(cache, pair);
+            if (two.runs.size() != 1 || two.runs[0].rawFont() != cache.face || two.width != composed.width
+                || two.runs[0].glyphIndexes() != composed.runs[0].glyphIndexes()
+                || two.runs[0].positions() != composed.runs[0].positions())
+                return false;
+        }
+    }
+    cache.composable = 1;
+    return true;
+}
+
+GridPagePainter::Shaped GridPagePainter::compose(const FontCache &cache, std::string_view text)
+{
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    glyphs.reserve(static_cast<qsizetype>(text.size()));
+    positions.reserve(static_cast<qsizetype>(text.size()));
+    double x = 0;
+    for (const char c : text) {
+        const Single &single = cache.singles[static_cast<unsigned char>(c)];
+        glyphs.append(single.glyph);
+        positions.append(QPointF(x + single.position.x(), single.position.y()));
+        x += single.width;
+    }
+    QGlyphRun run;
+    run.setRawFont(cache.face);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    Shaped shaped;
+    shaped.width = x;
+    shaped.runs.append(run);
+    return shaped;
+}
+
+const GridPagePainter::Shaped &GridPagePainter::shape(FontCache &cache, std::string_view utf8)
+{
+    const QByteArray key = QByteArray::fromRawData(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    const auto found = cache.texts.constFind(key);
+    if (found != cache.texts.constEnd())
+        return found.value();
+    if (cache.texts.size() >= kMaxShapedTexts)
+        cache.texts.clear();
+    const bool number = !utf8.empty() && utf8.find_first_not_of(kComposableChars) == std::string_view::npos;
+    Shaped shaped = number && m_batched && canCompose(cache) ? compose(cache, utf8) : layOut(cache.font, QString::fromUtf8(key));
+    return cache.texts.insert(QByteArray(utf8.data(), static_cast<qsizetype>(utf8.size())), std::move(shaped)).value();
 }
 
 void GridPagePainter::drawPage(QPainter &painter, int index, const QDateTime &now, double dpiX, double dpiY)
@@ -126,8 +201,41 @@ void GridPagePainter::drawPage(QPainter &painter, int index, const QDateTime &no
             drawCell(painter, column, row, m_texts[static_cast<std::size_t>(column.column)],
                      m_plan.isFixedCell(column.column, row.row));
     }
+    drawBatches(painter);
     drawLines(painter, page);
     painter.restore();
+}
+
+void GridPagePainter::addToBatch(const FontCache &font, const QGlyphRun &run, const QPointF &at)
+{
+    const QRawFont face = run.rawFont();
+    auto batch = std::find_if(m_batches.begin(), m_batches.end(),
+                              [&](const GlyphBatch &b) { return b.font == &font && b.face == face; });
+    if (batch == m_batches.end())
+        batch = m_batches.insert(m_batches.end(), GlyphBatch{&font, face, {}, {}});
+    batch->glyphs += run.glyphIndexes();
+    for (const QPointF &p : run.positions())
+        batch->positions.append(p + at);
+}
+
+bool GridPagePainter::drawBatches(QPainter &painter)
+{
+    bool drawn = false;
+    for (GlyphBatch &batch : m_batches) {
+        if (batch.glyphs.isEmpty())
+            continue;
+        QGlyphRun run;
+        run.setRawFont(batch.face);
+        run.setGlyphIndexes(batch.glyphs);
+        run.setPositions(batch.positions);
+        painter.setPen(batch.font->colour);
+        painter.drawGlyphRun(QPointF(0, 0), run);
+        // Kept, emptied, so the next page reuses the memory.
+        batch.glyphs.clear();
+        batch.positions.clear();
+        drawn = true;
+    }
+    return drawn;
 }
 
 void GridPagePainter::drawFills(QPainter &painter, const GridPage &page)
@@ -199,11 +307,27 @@ void GridPagePainter::drawCell(QPainter &painter, const GridPageColumn &column, 
         // would spill over the cell.
         const bool spills = shaped.width > room || y + lineHeight > row.y + row.height;
         if (spills) {
+            if (m_batched && drawBatches(painter))
+                painter.setPen(font.colour);
             painter.save();
             painter.setClipRect(cell);
         }
-        for (const QGlyphRun &run : shaped.runs)
+        // A page's cells share a few faces: their glyphs go out as one run
+        // per face, which costs the PDF writer far less than a run per
+        // cell. A run that draws its own lines (underline, strikeout) would
+        // draw them across the whole page's run, and a clipped one needs
+        // its clip, so those go out alone, after the runs gathered so far:
+        // the texts then stand in the file in the order they always had,
+        // which is the order a reader takes them in.
+        for (const QGlyphRun &run : shaped.runs) {
+            if (m_batched && !spills && run.flags() == QGlyphRun::GlyphRunFlags()) {
+                addToBatch(font, run, QPointF(x, y * kUnit));
+                continue;
+            }
+            if (m_batched && drawBatches(painter))
+                painter.setPen(font.colour);
             painter.drawGlyphRun(QPointF(x, y * kUnit), run);
+        }
         if (spills)
             painter.restore();
         if (cut == std::string_view::npos)
@@ -220,8 +344,17 @@ void GridPagePainter::drawLines(QPainter &painter, const GridPage &page)
         return;
     QPen pen(Qt::black, (s.Borders == pbDouble ? 10 : 2) * kUnit, penStyle(s.BorderStyle));
     painter.setPen(pen);
+    if (!m_batched) {
+        for (const GridPageLine &l : page.lines)
+            painter.drawLine(QLine(l.x1 * kUnit, l.y1 * kUnit, l.x2 * kUnit, l.y2 * kUnit));
+        return;
+    }
+    // One call for the page's lines, in the order the plan gives them.
+    m_lines.clear();
+    m_lines.reserve(static_cast<qsizetype>(page.lines.size()));
     for (const GridPageLine &l : page.lines)
-        painter.drawLine(QLine(l.x1 * kUnit, l.y1 * kUnit, l.x2 * kUnit, l.y2 * kUnit));
+        m_lines.append(QLine(l.x1 * kUnit, l.y1 * kUnit, l.x2 * kUnit, l.y2 * kUnit));
+    painter.drawLines(m_lines);
 }
 
 void GridPagePainter::drawTexts(QPainter &painter, const PrintPageTexts &texts)

@@ -7,8 +7,11 @@
 #include <QFont>
 #include <QGlyphRun>
 #include <QHash>
+#include <QLine>
 #include <QList>
+#include <QRawFont>
 
+#include <array>
 #include <memory>
 #include <string_view>
 
@@ -33,22 +36,48 @@ public:
     // printable area, at `dpiX` × `dpiY` dots per inch.
     void drawPage(QPainter &painter, int index, const QDateTime &now, double dpiX, double dpiY);
 
+    // Off: every cell's text is shaped and drawn as its own glyph runs and
+    // every line as its own stroke, as before the page's texts were
+    // gathered. The pages look the same either way; kept to compare the two.
+    void setBatched(bool batched) { m_batched = batched; }
+
 private:
     struct Shaped {
         QList<QGlyphRun> runs;
         double width = 0; // in drawing units
+    };
+    // A character's glyph, where it sits and how far it advances.
+    struct Single {
+        quint32 glyph = 0;
+        QPointF position;
+        double width = 0;
     };
     // One font of the page at its drawing size, with its shaped texts.
     struct FontCache {
         QFont font;
         QColor colour;
         QHash<QByteArray, Shaped> texts;
+        int composable = 0; // numbers put together from their characters: 0 not known yet, 1 yes, -1 no
+        QRawFont face;
+        std::array<Single, 128> singles;
+    };
+    static Shaped layOut(const QFont &font, const QString &text);
+    static bool canCompose(FontCache &cache);
+    static Shaped compose(const FontCache &cache, std::string_view text);
+    // The glyphs of one face and colour on a page, drawn as one run.
+    struct GlyphBatch {
+        const FontCache *font;
+        QRawFont face;
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
     };
     FontCache &cellFont(bool fixed);
     FontCache &slotFont(bool top, int styleBits);
     const Shaped &shape(FontCache &cache, std::string_view utf8);
     void drawCell(QPainter &painter, const GridPageColumn &column, const GridPageRow &row, std::string_view text,
                   bool fixed);
+    void addToBatch(const FontCache &font, const QGlyphRun &run, const QPointF &at);
+    bool drawBatches(QPainter &painter); // true when it drew anything
     void drawFills(QPainter &painter, const GridPage &page);
     void drawLines(QPainter &painter, const GridPage &page);
     void drawTexts(QPainter &painter, const PrintPageTexts &texts);
@@ -58,6 +87,9 @@ private:
     QHash<int, std::shared_ptr<FontCache>> m_slotFonts;
     int m_dataLine = 0, m_fixedLine = 0; // "gh" heights of the cell fonts
     std::vector<std::string_view> m_texts;
+    bool m_batched = true;
+    std::vector<GlyphBatch> m_batches;
+    QList<QLine> m_lines;
 };
 
 } // namespace sorvant
