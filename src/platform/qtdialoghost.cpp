@@ -6,7 +6,6 @@
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QMessageBox>
-#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPushButton>
 
@@ -154,12 +153,6 @@ MessageAnswer QtDialogHost::messageBox(QWidget *parent, const QString &text, con
     case QMessageBox::Cancel: return MessageAnswer::Cancel;
     default: return MessageAnswer::Ok;
     }
-}
-
-bool QtDialogHost::pageSetup(QWidget *parent, QPrinter &printer)
-{
-    QPageSetupDialog dialog(&printer, parent);
-    return dialog.exec() == QDialog::Accepted;
 }
 
 bool QtDialogHost::chooseFont(QWidget *parent, QFont &font)

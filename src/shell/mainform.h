@@ -159,6 +159,10 @@ private:
     void buildPanels();
     void buildViews();
     void buildPrintSettingsDialog();
+    // Tells the user when the printer chosen earlier has gone.
+    void warnOfMissingPrinter(QWidget *parent);
+    // The printer set-up dialog over the current printer; true on OK.
+    bool runPrinterSetup(QWidget *parent);
     void centreOnScreen();
 
     DialogHost &m_dialogs;
