@@ -29,7 +29,17 @@ public:
     PrivateCups() = default;
     PrivateCups(const PrivateCups &) = delete;
     PrivateCups &operator=(const PrivateCups &) = delete;
-    ~PrivateCups() { stop(); }
+    ~PrivateCups()
+    {
+        stop();
+        if (m_serverSet) {
+            if (m_hadServer)
+                qputenv("CUPS_SERVER", m_oldServer);
+            else
+                qunsetenv("CUPS_SERVER");
+            reconnectPrintSystem();
+        }
+    }
 
     // Why the print system cannot run here; empty when it can.
     static QString missing()
@@ -86,7 +96,10 @@ public:
         write(QStringLiteral("conf/cups-files.conf"), files);
         write(QStringLiteral("conf/test.ppd"), ppd());
 
+        m_hadServer = qEnvironmentVariableIsSet("CUPS_SERVER");
+        m_oldServer = qgetenv("CUPS_SERVER");
         qputenv("CUPS_SERVER", socketPath().toUtf8());
+        m_serverSet = true;
         reconnectPrintSystem();
         m_cupsd.setProcessChannelMode(QProcess::MergedChannels);
         m_cupsd.start(tool(QStringLiteral("cupsd")),
@@ -105,14 +118,16 @@ public:
         return true;
     }
 
+    // Stops cupsd; the print system the process used before comes back
+    // when the object goes.
     void stop()
     {
-        if (m_cupsd.state() == QProcess::NotRunning)
-            return;
-        m_cupsd.terminate();
-        if (!m_cupsd.waitForFinished(10000)) {
-            m_cupsd.kill();
-            m_cupsd.waitForFinished(5000);
+        if (m_cupsd.state() != QProcess::NotRunning) {
+            m_cupsd.terminate();
+            if (!m_cupsd.waitForFinished(10000)) {
+                m_cupsd.kill();
+                m_cupsd.waitForFinished(5000);
+            }
         }
         reconnectPrintSystem();
     }
@@ -223,6 +238,8 @@ private:
     QTemporaryDir m_dir{QStringLiteral("/tmp/sorvant-cups-XXXXXX")};
     QProcess m_cupsd;
     QString m_why;
+    bool m_serverSet = false, m_hadServer = false;
+    QByteArray m_oldServer;
 };
 
 } // namespace sorvant::testing
