@@ -72,7 +72,10 @@ TPrinterSetupDialog::TPrinterSetupDialog(QPrinter &printer, DialogHost &dialogs,
     auto *printerForm = new QFormLayout(printerGroup);
     printerForm->addRow(QStringLiteral("&Name:"), m_printers);
     printerForm->addRow(QStringLiteral("Status:"), m_status);
-    printerForm->addRow(QStringLiteral("&File:"), fileRow);
+    // A row of two widgets gets no buddy of its own: the label names the box.
+    auto *fileLabel = new QLabel(QStringLiteral("&File:"), printerGroup);
+    fileLabel->setBuddy(m_file);
+    printerForm->addRow(fileLabel, fileRow);
 
     auto *paperGroup = new QGroupBox(QStringLiteral("Paper"), this);
     m_paper = new QComboBox(paperGroup);
