@@ -71,7 +71,6 @@ public:
         ++messages;
         return MessageAnswer::Ok;
     }
-    bool pageSetup(QWidget *, QPrinter &) override { return false; }
     bool chooseFont(QWidget *, QFont &) override { return false; }
     int execDialog(QDialog &) override { return 0; }
 };

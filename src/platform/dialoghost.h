@@ -42,9 +42,6 @@ public:
     virtual bool print(QWidget *parent, QPrinter &printer) = 0;
     virtual MessageAnswer messageBox(QWidget *parent, const QString &text, const QString &caption,
                                      MessageButtons buttons, MessageIcon icon) = 0;
-    // The printer set-up dialog (printer, paper, orientation) over
-    // `printer`; true when the user confirmed it.
-    virtual bool pageSetup(QWidget *parent, QPrinter &printer) = 0;
     // The font dialog preset with `font`; true, and `font` the chosen one,
     // when the user confirmed it.
     virtual bool chooseFont(QWidget *parent, QFont &font) = 0;

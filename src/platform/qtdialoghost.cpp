@@ -10,7 +10,6 @@
 #include <QFontInfo>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPushButton>
 
@@ -189,12 +188,6 @@ MessageAnswer QtDialogHost::messageBox(QWidget *parent, const QString &text, con
     case QMessageBox::Cancel: return MessageAnswer::Cancel;
     default: return MessageAnswer::Ok;
     }
-}
-
-bool QtDialogHost::pageSetup(QWidget *parent, QPrinter &printer)
-{
-    QPageSetupDialog dialog(&printer, parent);
-    return dialog.exec() == QDialog::Accepted;
 }
 
 bool QtDialogHost::chooseFont(QWidget *parent, QFont &font)

@@ -13,7 +13,6 @@ public:
     bool print(QWidget *parent, QPrinter &printer) override;
     MessageAnswer messageBox(QWidget *parent, const QString &text, const QString &caption,
                              MessageButtons buttons, MessageIcon icon) override;
-    bool pageSetup(QWidget *parent, QPrinter &printer) override;
     bool chooseFont(QWidget *parent, QFont &font) override;
     int execDialog(QDialog &dialog) override;
 };

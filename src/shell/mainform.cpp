@@ -213,7 +213,7 @@ void TSorvantMainForm::PrintSetup1Click()
     if (!m_viewSwitcher->chartIsCurrent())
         GridPrintSettingsDialog1->Execute();
     else
-        m_dialogs.pageSetup(this, *m_printer);
+        runPrinterSetup(this);
 }
 
 void TSorvantMainForm::Exit1Click()

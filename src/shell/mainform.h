@@ -212,6 +212,10 @@ private:
     void buildDesktopCommands();
     void updateViewCommands();
     void openPendingWhenFree();
+    // Tells the user when the printer chosen earlier has gone.
+    void warnOfMissingPrinter(QWidget *parent);
+    // The printer set-up dialog over the current printer; true on OK.
+    bool runPrinterSetup(QWidget *parent);
     void centreOnScreen();
 
     DialogHost &m_dialogs;

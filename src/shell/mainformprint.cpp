@@ -7,8 +7,11 @@
 #include "output/printing/gridprintsettingsdialog.h"
 #include "output/printing/gridprinttable.h"
 #include "output/printing/gridpreview.h"
+#include "output/printing/printersetupdialog.h"
 #include "output/printing/printpreview.h"
+#include "output/printing/printqueue.h"
 #include "output/printing/qtprinterdevice.h"
+#include "platform/busyjob.h"
 #include "platform/dialoghost.h"
 #include "views/chartview.h"
 #include "views/spreadsheetview.h"
@@ -20,15 +23,67 @@
 
 namespace sorvant {
 
+namespace {
+
+// The progress bar of a printout, with the window painted as pages go out.
+class PaintingProgress : public ProgressSink
+{
+public:
+    PaintingProgress(ProgressSink &bar, BusyJob &job) : m_bar(bar), m_job(job) {}
+    void setVisible(bool visible) override { m_bar.setVisible(visible); }
+    void setMaximum(int maximum) override { m_bar.setMaximum(maximum); }
+    void setPosition(int position) override
+    {
+        m_bar.setPosition(position);
+        m_job.keepPainted();
+    }
+
+private:
+    ProgressSink &m_bar;
+    BusyJob &m_job;
+};
+
+} // namespace
+
+void TSorvantMainForm::warnOfMissingPrinter(QWidget *parent)
+{
+    // Without its printer the print dialog would quietly offer a file in
+    // its place.
+    if (m_printer->outputFormat() != QPrinter::NativeFormat || m_printer->printerName().isEmpty())
+        return;
+    const QString warning = missingPrinterWarning(m_printer->printerName());
+    if (!warning.isEmpty())
+        m_dialogs.messageBox(parent, warning, QStringLiteral("DryerDataSorvant"), MessageButtons::Ok,
+                             MessageIcon::Warning);
+}
+
+bool TSorvantMainForm::runPrinterSetup(QWidget *parent)
+{
+    TPrinterSetupDialog dialog(*m_printer, m_dialogs, parent);
+    return m_dialogs.execDialog(dialog) == QDialog::Accepted;
+}
+
 void TSorvantMainForm::PrintButtonClick()
 {
+    warnOfMissingPrinter(this);
     // Both views go through the print dialog first; Cancel changes nothing.
+    const bool native = m_printer->outputFormat() == QPrinter::NativeFormat;
+    const QString printerBefore = m_printer->printerName();
+    const QPageSize paperBefore = m_printer->pageLayout().pageSize();
     if (!m_dialogs.print(this, *m_printer))
         return;
+    // The paper chosen for this printer (in Print Setup or an earlier
+    // print) holds where the dialog only put the driver's default back.
+    if (native && printDialogResetPaper(printerBefore, paperBefore, *m_printer))
+        m_printer->setPageSize(paperBefore);
+
+    BusyJob job;
+    job.keepPainted(); // where the dialog was
     QtPrinterDevice device(*m_printer);
     if (!m_viewSwitcher->chartIsCurrent()) {
         const DataGridPrintTable table(m_spreadsheet->store(), gridPrintLook(*m_spreadsheet->grid()));
-        PrintGrid(device, table, m_spreadsheet->printSettings(), m_progress.get());
+        PaintingProgress progress(*m_progress, job);
+        PrintGrid(device, table, m_spreadsheet->printSettings(), &progress);
         return;
     }
     PrintChartPage(device, m_chartView->model(), QDateTime::currentDateTime(), QLocale::system());
@@ -41,6 +96,9 @@ void TSorvantMainForm::PrintPreview1Click()
         const ChartPreviewDocument document(*m_printer, m_chartView->model(), QDateTime::currentDateTime(),
                                             QLocale::system());
         preview.setDocument(&document);
+        // The chart page follows the printer's paper: the pages are drawn
+        // again after the printer set-up.
+        preview.setSetupAction([this, &preview] { return runPrinterSetup(&preview); });
         preview.setPrintAction([this, &preview] {
             sorvant::runGuarded(m_dialogs, &preview, [this] { PrintButtonClick(); });
             preview.pagesView()->documentChanged();

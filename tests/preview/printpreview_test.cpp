@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
@@ -138,6 +140,76 @@ TEST(PrintPreview, ZoomAndFitToTheWindow)
     w.form.zoomOutAction()->trigger();
     w.form.zoomOutAction()->trigger();
     EXPECT_LT(view->zoom(), fitted);
+}
+
+TEST(PrintPreview, OnlyTheFitInForceIsCheckedWhateverTheZoomItGives)
+{
+    // Facing pages on a tall window: fitting the width and fitting the page
+    // come to the same zoom.
+    CountingDocument doc(4);
+    PreviewWindow w(doc);
+    w.form.resize(700, 1000);
+    w.form.facingPagesAction()->trigger();
+    const struct {
+        QAction *fit;
+        bool width, page;
+    } steps[] = {{w.form.fitPageAction(), false, true},
+                 {w.form.fitWidthAction(), true, false},
+                 {w.form.fitWidthAction(), true, false}, // again: stays checked
+                 {w.form.fitPageAction(), false, true},
+                 {w.form.zoomInAction(), false, false}};
+    for (const auto &step : steps) {
+        step.fit->trigger();
+        EXPECT_EQ(w.form.fitWidthAction()->isChecked(), step.width) << step.fit->text().toStdString();
+        EXPECT_EQ(w.form.fitPageAction()->isChecked(), step.page) << step.fit->text().toStdString();
+    }
+}
+
+TEST(PrintPreview, TheZoomBoxShowsAndTakesAPercentage)
+{
+    CountingDocument doc(2);
+    PreviewWindow w(doc);
+    sorvant::PreviewPagesView *view = w.form.pagesView();
+    QComboBox *box = w.form.zoomBox();
+    EXPECT_EQ(box->currentText(), QStringLiteral("%1%").arg(view->zoomPercent())) << "the fitted zoom";
+
+    // 100 % is the page at its real size on this screen.
+    box->setCurrentIndex(box->findText(QStringLiteral("100%")));
+    emit box->activated(box->currentIndex());
+    EXPECT_EQ(view->zoomPercent(), 100);
+    EXPECT_NEAR(view->pageRect(0).width(), 210.0 / 25.4 * view->logicalDpiX(), 2.0);
+    EXPECT_FALSE(w.form.fitPageAction()->isChecked());
+
+    const struct {
+        QString typed, shown;
+    } cases[] = {{QStringLiteral("150"), QStringLiteral("150%")},
+                 {QStringLiteral(" 60 %"), QStringLiteral("60%")},
+                 {QStringLiteral("abc"), QStringLiteral("60%")},
+                 {QStringLiteral("-5"), QStringLiteral("60%")}};
+    for (const auto &c : cases) {
+        box->setEditText(c.typed);
+        emit box->lineEdit()->editingFinished();
+        EXPECT_EQ(box->currentText(), c.shown) << c.typed.toStdString();
+        EXPECT_EQ(QStringLiteral("%1%").arg(view->zoomPercent()), c.shown) << "shown is what is in force";
+    }
+    w.form.zoomInAction()->trigger();
+    EXPECT_EQ(box->currentText(), QStringLiteral("%1%").arg(view->zoomPercent()));
+    EXPECT_NE(box->currentText(), QStringLiteral("60%"));
+}
+
+TEST(PrintPreview, CloseAndEscCloseThePreview)
+{
+    CountingDocument doc(2);
+    PreviewWindow w(doc);
+    ASSERT_TRUE(w.form.closeAction()->isVisible());
+    w.form.closeAction()->trigger();
+    EXPECT_FALSE(w.form.isVisible());
+    EXPECT_EQ(w.form.result(), int(QDialog::Rejected));
+
+    w.form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.form));
+    QTest::keyClick(w.form.pagesView()->viewport(), Qt::Key_Escape);
+    EXPECT_FALSE(w.form.isVisible());
 }
 
 TEST(PrintPreview, ZoomedFarInOnlyThePartInViewIsDrawnAndNothingHugeIsKept)

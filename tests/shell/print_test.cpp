@@ -6,6 +6,7 @@
 #include "controls/grid/datagrid.h"
 #include "output/printing/gridprintsettingsdialog.h"
 #include "output/printing/gridpreview.h"
+#include "output/printing/printersetupdialog.h"
 #include "output/printing/printpreview.h"
 #include "views/chartview.h"
 #include "views/spreadsheetview.h"
@@ -28,6 +29,9 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
 
 #include <cmath>
 
@@ -279,12 +283,87 @@ TEST_F(PrintTest, ChartPreviewIsOneLandscapePageAndLeavesThePrinterAlone)
         EXPECT_EQ(preview.pagesView()->pageCount(), 1);
         const QRect page = preview.pagesView()->pageRect(0);
         EXPECT_GT(page.width(), page.height());
-        EXPECT_FALSE(preview.setupAction()->isVisible());
+        // Print Setup here is the printer set-up: Letter instead of A4
+        // gives a page of Letter's proportions.
+        EXPECT_TRUE(preview.setupAction()->isVisible());
+        dialogs.dialogScripts.push_back([](QDialog &setupDialog) {
+            EXPECT_EQ(setupDialog.windowTitle(), QStringLiteral("Print Setup"));
+            EXPECT_TRUE(static_cast<TPrinterSetupDialog &>(setupDialog).selectPaper(QPageSize(QPageSize::Letter)));
+            return int(QDialog::Accepted);
+        });
+        preview.setupAction()->trigger();
+        const QRect letter = preview.pagesView()->pageRect(0);
+        EXPECT_NEAR(double(letter.width()) / letter.height(), 11.0 / 8.5, 0.01);
         return int(QDialog::Rejected);
     });
     form->PrintPreview1->trigger();
     EXPECT_EQ(form->printer().pageLayout().orientation(), QPageLayout::Portrait);
+    EXPECT_TRUE(form->printer().pageLayout().pageSize().isEquivalentTo(QPageSize(QPageSize::Letter)));
     EXPECT_FALSE(QFile::exists(pdfPath()));
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+TEST_F(PrintTest, ALongPrintoutKeepsTheWindowPaintedUnderTheBusyPointerAndHoldsAClose)
+{
+    auto form = makePrintingForm();
+    loadRows(*form, 25 * 2500);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    PaintCounter counter;
+    form->ToolBar1->installEventFilter(&counter);
+
+    // While the job runs, something asks the window to repaint and the user
+    // tries to close it.
+    bool printing = false;
+    int ticks = 0, paintsDuringJob = 0, busyTicks = 0;
+    bool visibleAfterClose = false;
+    QTimer tick;
+    tick.setInterval(5);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        if (!printing)
+            return;
+        ++ticks;
+        const QCursor *cursor = QGuiApplication::overrideCursor();
+        busyTicks += cursor && cursor->shape() == Qt::WaitCursor ? 1 : 0;
+        paintsDuringJob = counter.paints;
+        form->ToolBar1->update();
+        if (ticks == 2) {
+            form->close();
+            visibleAfterClose = form->isVisible();
+        }
+    });
+    tick.start();
+    counter.paints = 0;
+    printing = true;
+    dialogs.printAnswers = {true};
+    form->PrintButton->trigger();
+    printing = false;
+    tick.stop();
+
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_GE(ticks, 2) << "events are handled while pages go out";
+    EXPECT_GT(paintsDuringJob, 0) << "the window repaints during the job";
+    EXPECT_EQ(busyTicks, ticks) << "the busy pointer for the whole job";
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(visibleAfterClose) << "the window stays until the job ends";
+    if (pdfwords::available()) {
+        EXPECT_GT(pdfwords::read(pdfPath()).size(), 1u);
+    }
+    // The close asked for during the job is carried out after it.
+    EXPECT_TRUE(form->isVisible());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form->isVisible());
 }
 
 } // namespace

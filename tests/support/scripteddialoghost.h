@@ -37,8 +37,8 @@ public:
     std::vector<MessageCall> messages;
     int printRequests = 0;
 
-    std::deque<bool> pageSetupAnswers;
-    int pageSetupRequests = 0;
+    // How many messages had been shown when each print dialog opened.
+    std::vector<std::size_t> messagesAtPrint;
     // A font answers OK with that font; nothing answers Cancel.
     std::deque<std::optional<QFont>> fontAnswers;
     std::vector<QFont> fontRequests; // the preset fonts
@@ -47,17 +47,6 @@ public:
     std::deque<std::function<int(QDialog &)>> dialogScripts;
     std::vector<QString> dialogTitles; // caption of each dialog at its opening
 
-    bool pageSetup(QWidget *, QPrinter &) override
-    {
-        ++pageSetupRequests;
-        if (pageSetupAnswers.empty()) {
-            ADD_FAILURE() << "unscripted printer set-up dialog";
-            return false;
-        }
-        const bool a = pageSetupAnswers.front();
-        pageSetupAnswers.pop_front();
-        return a;
-    }
     bool chooseFont(QWidget *, QFont &font) override
     {
         fontRequests.push_back(font);
@@ -99,6 +88,7 @@ public:
     bool print(QWidget *, QPrinter &) override
     {
         ++printRequests;
+        messagesAtPrint.push_back(messages.size());
         if (printAnswers.empty()) {
             ADD_FAILURE() << "unscripted print dialog";
             return false;

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QPainter>
@@ -99,7 +101,10 @@ void PreviewPagesView::setFacingPages(bool facing)
 void PreviewPagesView::setZoom(double zoom)
 {
     zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
-    m_fit = FitMode::None;
+    if (m_fit != FitMode::None) {
+        m_fit = FitMode::None;
+        emit fitModeChanged(m_fit);
+    }
     if (zoom == m_zoom)
         return;
     const int page = currentPage();
@@ -119,6 +124,19 @@ void PreviewPagesView::setFitMode(FitMode mode)
     updateScrollBars();
     setCurrentPage(page);
     viewport()->update();
+    // Said even when the zoom stays: two fits may give the same zoom.
+    emit fitModeChanged(m_fit);
+}
+
+int PreviewPagesView::zoomPercent() const
+{
+    const double pointPixels = std::max(1, logicalDpiX()) / 72.0;
+    return static_cast<int>(std::lround(m_zoom / pointPixels * 100.0));
+}
+
+void PreviewPagesView::setZoomPercent(double percent)
+{
+    setZoom(percent / 100.0 * std::max(1, logicalDpiX()) / 72.0);
 }
 
 void PreviewPagesView::applyFit()
@@ -354,6 +372,14 @@ TPrintPreviewForm::TPrintPreviewForm(QWidget *parent) : QDialog(parent)
     m_zoomOut = action(QIcon::fromTheme(QStringLiteral("zoom-out")), QStringLiteral("Zoom Out"),
                        QKeySequence::ZoomOut);
     m_zoomIn = action(QIcon::fromTheme(QStringLiteral("zoom-in")), QStringLiteral("Zoom In"), QKeySequence::ZoomIn);
+    m_zoomBox = new QComboBox(this);
+    m_zoomBox->setObjectName(QStringLiteral("ZoomBox"));
+    m_zoomBox->setEditable(true);
+    m_zoomBox->setInsertPolicy(QComboBox::NoInsert);
+    for (int percent : {25, 50, 75, 100, 125, 150, 200, 400})
+        m_zoomBox->addItem(QStringLiteral("%1%").arg(percent));
+    m_zoomBox->setMinimumContentsLength(5);
+    m_toolBar->addWidget(m_zoomBox);
     m_fitWidth = action(QIcon::fromTheme(QStringLiteral("zoom-fit-width")), QStringLiteral("Fit Width"),
                         QKeySequence());
     m_fitPage = action(QIcon::fromTheme(QStringLiteral("zoom-fit-best")), QStringLiteral("Fit Page"),
@@ -361,6 +387,10 @@ TPrintPreviewForm::TPrintPreviewForm(QWidget *parent) : QDialog(parent)
     m_toolBar->addSeparator();
     m_single = action(QIcon(), QStringLiteral("One Page"), QKeySequence());
     m_facingPages = action(QIcon(), QStringLiteral("Facing Pages"), QKeySequence());
+    m_toolBar->addSeparator();
+    // Esc closes the window too, as in every dialog.
+    m_close = action(st->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("&Close"), QKeySequence());
+    m_close->setToolTip(QStringLiteral("Close the preview (Esc)"));
     for (QAction *a : {m_fitWidth, m_fitPage, m_single, m_facingPages})
         a->setCheckable(true);
     m_single->setChecked(true);
@@ -385,10 +415,11 @@ TPrintPreviewForm::TPrintPreviewForm(QWidget *parent) : QDialog(parent)
     connect(m_fitPage, &QAction::triggered, this, [this] { m_view->setFitMode(PreviewPagesView::FitMode::Page); });
     connect(m_single, &QAction::triggered, this, [this] { m_view->setFacingPages(false); });
     connect(m_facingPages, &QAction::triggered, this, [this] { m_view->setFacingPages(true); });
-    connect(m_view, &PreviewPagesView::zoomChanged, this, [this] {
-        m_fitWidth->setChecked(m_view->fitMode() == PreviewPagesView::FitMode::Width);
-        m_fitPage->setChecked(m_view->fitMode() == PreviewPagesView::FitMode::Page);
-    });
+    connect(m_view, &PreviewPagesView::zoomChanged, this, &TPrintPreviewForm::showZoom);
+    connect(m_view, &PreviewPagesView::fitModeChanged, this, &TPrintPreviewForm::showZoom);
+    connect(m_zoomBox, qOverload<int>(&QComboBox::activated), this, &TPrintPreviewForm::applyTypedZoom);
+    connect(m_zoomBox->lineEdit(), &QLineEdit::editingFinished, this, &TPrintPreviewForm::applyTypedZoom);
+    connect(m_close, &QAction::triggered, this, &QDialog::reject);
     connect(m_view, &PreviewPagesView::currentPageChanged, this, &TPrintPreviewForm::pageChanged);
     connect(m_pageBox, qOverload<int>(&QSpinBox::valueChanged), this, [this](int value) {
         if (value - 1 != m_view->currentPage())
@@ -403,6 +434,30 @@ TPrintPreviewForm::TPrintPreviewForm(QWidget *parent) : QDialog(parent)
     connect(m_facingPages, &QAction::toggled, this, [this](bool on) { m_single->setChecked(!on); });
 
     resize(760, 1000);
+    showZoom();
+}
+
+void TPrintPreviewForm::showZoom()
+{
+    // A checked tool says what the zoom follows; a fit only while it holds.
+    m_fitWidth->setChecked(m_view->fitMode() == PreviewPagesView::FitMode::Width);
+    m_fitPage->setChecked(m_view->fitMode() == PreviewPagesView::FitMode::Page);
+    const QSignalBlocker block(m_zoomBox);
+    m_zoomBox->setEditText(QStringLiteral("%1%").arg(m_view->zoomPercent()));
+}
+
+void TPrintPreviewForm::applyTypedZoom()
+{
+    QString text = m_zoomBox->currentText().trimmed();
+    if (text.endsWith(QLatin1Char('%')))
+        text.chop(1);
+    bool ok = false;
+    const double percent = text.trimmed().toDouble(&ok);
+    if (ok && percent > 0)
+        m_view->setZoomPercent(percent);
+    // What the box shows is the zoom in force, also after a text that was
+    // not a number or lay outside what the view can show.
+    showZoom();
 }
 
 void TPrintPreviewForm::showEvent(QShowEvent *event)

@@ -11,6 +11,7 @@
 #include <utility>
 
 class QAction;
+class QComboBox;
 class QSpinBox;
 class QToolBar;
 
@@ -60,11 +61,18 @@ public:
 
     static constexpr int kMargin = 12;    // around and between pages
     static constexpr int kCachedPages = 8;
-    static constexpr qint64 kCacheBytes = 24 * 1024 * 1024; // pictures of pages kept
+    // Pictures of pages kept: four pages fitted to a large window, enough
+    // for facing pages and a step back.
+    static constexpr qint64 kCacheBytes = 12 * 1024 * 1024;
+
+    // The zoom as a percentage of the page's real size on this screen.
+    int zoomPercent() const;
+    void setZoomPercent(double percent);
 
 signals:
     void currentPageChanged(int index);
     void zoomChanged(double zoom);
+    void fitModeChanged(FitMode mode);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -121,6 +129,9 @@ public:
     QAction *fitPageAction() const { return m_fitPage; }
     QAction *singlePageAction() const { return m_single; }
     QAction *facingPagesAction() const { return m_facingPages; }
+    QAction *closeAction() const { return m_close; }
+    // The zoom as a percentage; a percentage typed or chosen there applies.
+    QComboBox *zoomBox() const { return m_zoomBox; }
 
     // "page n of N" as the page box and its label show it.
     QString pageText() const;
@@ -134,6 +145,8 @@ protected:
 private:
     void pageChanged(int index);
     void refreshTotal();
+    void showZoom();
+    void applyTypedZoom();
 
     PreviewPagesView *m_view = nullptr;
     QToolBar *m_toolBar = nullptr;
@@ -141,7 +154,8 @@ private:
     QAction *m_print = nullptr, *m_setup = nullptr;
     QAction *m_first = nullptr, *m_previous = nullptr, *m_next = nullptr, *m_last = nullptr;
     QAction *m_zoomIn = nullptr, *m_zoomOut = nullptr, *m_fitWidth = nullptr, *m_fitPage = nullptr;
-    QAction *m_single = nullptr, *m_facingPages = nullptr;
+    QAction *m_single = nullptr, *m_facingPages = nullptr, *m_close = nullptr;
+    QComboBox *m_zoomBox = nullptr;
     std::function<void()> m_printCommand;
     std::function<bool()> m_setupCommand;
 };

@@ -1,5 +1,7 @@
 #include "qtprinterdevice.h"
 
+#include "printqueue.h"
+
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPrinter>
@@ -50,6 +52,15 @@ bool QtPrinterDevice::beginDocument()
         m_error = QStringLiteral("No printer is available to print to");
         return false;
     }
+    if (sendsToPrintSystem()) {
+        // A queue that refuses jobs, or is gone, would swallow the job
+        // without a word: say so before anything is drawn.
+        const QString refusal = printQueueRefusal(m_printer.printerName());
+        if (!refusal.isEmpty()) {
+            m_error = refusal;
+            return false;
+        }
+    }
     if (!m_painter.begin(&m_printer)) {
         m_error = QStringLiteral("Cannot start printing on %1").arg(printerDescription());
         return false;
@@ -82,7 +93,24 @@ bool QtPrinterDevice::endDocument()
         m_error = QStringLiteral("Cannot finish printing on %1").arg(printerDescription());
         return false;
     }
+    if (sendsToPrintSystem()) {
+        // The job goes to the print system as the document ends; a queue
+        // that stopped taking jobs since the start refuses it there.
+        const QString refused = lastJobSubmitError();
+        if (!refused.isEmpty()) {
+            const QString why = printQueueRefusal(m_printer.printerName());
+            m_error = !why.isEmpty()
+                ? why
+                : QStringLiteral("The printer %1 refused the job: %2").arg(m_printer.printerName(), refused);
+            return false;
+        }
+    }
     return true;
+}
+
+bool QtPrinterDevice::sendsToPrintSystem() const
+{
+    return m_printer.outputFormat() == QPrinter::NativeFormat && !m_printer.printerName().isEmpty();
 }
 
 void QtPrinterDevice::abortDocument()

@@ -33,6 +33,7 @@ public:
 
 private:
     QString printerDescription() const;
+    bool sendsToPrintSystem() const;
 
     QPrinter &m_printer;
     QPainter m_painter;
