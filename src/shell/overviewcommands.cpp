@@ -30,7 +30,10 @@ OverviewCommands::OverviewCommands(TSorvantMainForm &form) : QObject(&form), m_f
 {
     View1 = new QMenu(QStringLiteral("&View"), &form);
     View1->setObjectName(QStringLiteral("View1"));
-    form.MainMenu1->insertMenu(form.Help1->menuAction(), View1);
+    // Right after Edit, ahead of the Chart menu and Help.
+    const QList<QAction *> bar = form.MainMenu1->actions();
+    const int edit = static_cast<int>(bar.indexOf(form.Edit1->menuAction()));
+    form.MainMenu1->insertMenu(edit + 1 < bar.size() ? bar.at(edit + 1) : form.Help1->menuAction(), View1);
     Overview1 = View1->addAction(QStringLiteral("&Overview"));
     Overview1->setObjectName(QStringLiteral("Overview1"));
     Overview1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
@@ -217,8 +220,8 @@ void OverviewCommands::goToRecord(std::size_t record)
         fixed->doItemsLayout();
     const int column = std::max(0, grid->store().columnAt(0));
     const QModelIndex index = grid->model()->index(row, column);
-    // The spreadsheet's cells are never selectable, so the row becomes the
-    // current one; should the grid select rows, it is selected as well. The
+    // The row becomes the current one and, where the grid lets cells be
+    // selected (the main window's does, for Copy), the selected row. The
     // current row first: the views scroll it into view as it changes, and
     // the row must end at the top.
     grid->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);

@@ -2,6 +2,7 @@
 // way to the chart and the spreadsheet, and their values in the settings.
 #include "controls/chart/chartmodel.h"
 #include "controls/grid/datagrid.h"
+#include "controls/grid/datagridmodel.h"
 #include "controls/overview/overviewwidget.h"
 #include "platform/registryfile.h"
 #include "shell/overviewcommands.h"
@@ -72,7 +73,7 @@ TEST_F(OverviewShellTest, ViewMenuStandsBetweenEditAndHelp)
     for (QAction *a : form->MainMenu1->actions())
         menus << a->text();
     EXPECT_EQ(menus, (QStringList{QStringLiteral("&File"), QStringLiteral("&Edit"), QStringLiteral("&View"),
-                                  QStringLiteral("&Help")}));
+                                  QStringLiteral("&Chart"), QStringLiteral("&Help")}));
     OverviewCommands &c = *form->overviewCommands();
     EXPECT_EQ(c.Overview1->text(), QStringLiteral("&Overview"));
     EXPECT_EQ(c.Overview1->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
@@ -103,6 +104,13 @@ TEST_F(OverviewShellTest, AClickInTheOverviewLandsTheChartAndTheSpreadsheet)
     QTest::mouseClick(overview, Qt::LeftButton, {}, QPoint(x, int(l.plot.center().y())));
     const int row = int(clickedRecord / 25);
     expectAtRow(*form, row);
+    // The row is selected across all columns, so Copy takes it at once.
+    const std::vector<GridCellRange> selected = form->StringGrid1->selectedRanges();
+    ASSERT_EQ(selected.size(), 1u);
+    EXPECT_EQ(selected[0].top, selected[0].bottom);
+    EXPECT_EQ(selected[0].top, DataGridModel::storeRow(row));
+    EXPECT_EQ(selected[0].left, 0);
+    EXPECT_EQ(selected[0].right, form->StringGrid1->model()->columnCount() - 1);
 
     // The markers follow: the chart's page and the rows at the top.
     ASSERT_EQ(overview->markers().size(), 2u);
