@@ -8,19 +8,6 @@
 
 namespace sorvant {
 
-int quantityRaw(const LogRecord &r, int series)
-{
-    switch (series) {
-    case 0: return r.MoistureIn;
-    case 1: return r.MoistureOut;
-    case 2: return r.WetGrainTemp / 10; // truncated toward zero, as the chart plots it
-    case 3: return r.GrainTempInsideDryer;
-    case 4: return r.DriedGrainTemp / 10;
-    case 5: return r.UnloadRate;
-    default: return 0;
-    }
-}
-
 int quantityRawPerUnit(int series)
 {
     return series == 0 || series == 1 ? 10 : 1;

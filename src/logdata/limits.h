@@ -15,8 +15,20 @@ class CellTextFormat;
 // The six quantities are the chart series (index 0 is Series1, "Moisture
 // In"), with the values the chart plots. Each is a whole number of its own
 // unit (`quantityRaw`): tenths of a percent for the two moistures, whole
-// degrees or units for the others, so limits compare exactly.
-int quantityRaw(const LogRecord &record, int series);
+// degrees or units for the others, so limits compare exactly. Inline: the
+// span finder calls it for every record and quantity.
+inline int quantityRaw(const LogRecord &r, int series)
+{
+    switch (series) {
+    case 0: return r.MoistureIn;
+    case 1: return r.MoistureOut;
+    case 2: return r.WetGrainTemp / 10; // truncated toward zero, as the chart plots it
+    case 3: return r.GrainTempInsideDryer;
+    case 4: return r.DriedGrainTemp / 10;
+    case 5: return r.UnloadRate;
+    default: return 0;
+    }
+}
 // Units per plotted value: 10 for the moistures (tenths), 1 for the others.
 int quantityRawPerUnit(int series);
 // The value as the chart plots it (Moisture Out: stored value x 0.1).

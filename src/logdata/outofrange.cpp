@@ -19,41 +19,6 @@ long long clampRaw(double v)
     return static_cast<long long>(std::clamp(v, -kRawRange, kRawRange));
 }
 
-// One quantity's spans, appended to `out`.
-template <typename Value>
-void scanQuantity(const LogRecord *records, std::size_t count, int series, const RawThresholds &t, Value value,
-                  std::vector<OutOfRangeSpan> &out)
-{
-    // 0: within, -1: below, +1: above.
-    int state = 0;
-    OutOfRangeSpan span;
-    for (std::size_t i = 0; i < count; ++i) {
-        const int v = value(records[i]);
-        const int now = v < t.below ? -1 : (v > t.above ? 1 : 0);
-        if (now != state) {
-            if (state != 0) {
-                span.last = i - 1;
-                out.push_back(span);
-            }
-            state = now;
-            if (now != 0) {
-                span.series = series;
-                span.above = now > 0;
-                span.first = i;
-                span.extremeRaw = v;
-                span.extremeAt = i;
-            }
-        } else if (now != 0 && (now > 0 ? v > span.extremeRaw : v < span.extremeRaw)) {
-            span.extremeRaw = v;
-            span.extremeAt = i;
-        }
-    }
-    if (state != 0) {
-        span.last = count - 1;
-        out.push_back(span);
-    }
-}
-
 } // namespace
 
 RawThresholds rawThresholds(int series, const QuantityLimit &limit)
@@ -72,25 +37,62 @@ RawThresholds rawThresholds(int series, const QuantityLimit &limit)
 
 std::vector<OutOfRangeSpan> findOutOfRangeSpans(const LogRecord *records, std::size_t count, const Limits &limits)
 {
-    std::vector<OutOfRangeSpan> spans;
+    struct Quantity {
+        int series = 0;
+        RawThresholds t;
+        int state = 0;         // 0 within, -1 below, +1 above
+        std::size_t open = 0;  // the span being extended while state != 0
+    };
+    std::vector<Quantity> quantities;
     for (int s = 0; s < kSeriesCount; ++s) {
-        if (!limits[s].isSet() || count == 0)
-            continue;
-        const RawThresholds t = rawThresholds(s, limits[s]);
-        // One loop per quantity with its field read inline: six loops of
-        // 720,000 compares take a few milliseconds.
-        switch (s) {
-        case 0: scanQuantity(records, count, s, t, [](const LogRecord &r) { return int(r.MoistureIn); }, spans); break;
-        case 1: scanQuantity(records, count, s, t, [](const LogRecord &r) { return int(r.MoistureOut); }, spans); break;
-        case 2: scanQuantity(records, count, s, t, [](const LogRecord &r) { return r.WetGrainTemp / 10; }, spans); break;
-        case 3: scanQuantity(records, count, s, t, [](const LogRecord &r) { return int(r.GrainTempInsideDryer); }, spans); break;
-        case 4: scanQuantity(records, count, s, t, [](const LogRecord &r) { return r.DriedGrainTemp / 10; }, spans); break;
-        default: scanQuantity(records, count, s, t, [](const LogRecord &r) { return int(r.UnloadRate); }, spans); break;
+        if (limits[s].isSet())
+            quantities.push_back({s, rawThresholds(s, limits[s])});
+    }
+    const auto stateOf = [](int v, const RawThresholds &t) { return int(v > t.above) - int(v < t.below); };
+
+    // Counted first, so the list is made once at its size: grown step by
+    // step it spent most of its time copying and faulting in fresh pages
+    // when the limits cut the log into many spans.
+    std::size_t total = 0;
+    for (Quantity &q : quantities) {
+        int state = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            const int now = stateOf(quantityRaw(records[i], q.series), q.t);
+            total += std::size_t(now != 0 && now != state);
+            state = now;
         }
     }
-    std::stable_sort(spans.begin(), spans.end(), [](const OutOfRangeSpan &a, const OutOfRangeSpan &b) {
-        return a.first != b.first ? a.first < b.first : a.series < b.series;
-    });
+    std::vector<OutOfRangeSpan> spans;
+    spans.reserve(total);
+
+    // Record by record, the quantities in series order: a span is listed as
+    // it starts, so the list comes out ordered by start, then series, with
+    // no sort. It is extended while its run lasts.
+    for (std::size_t i = 0; i < count; ++i) {
+        for (Quantity &q : quantities) {
+            const int v = quantityRaw(records[i], q.series);
+            const int now = stateOf(v, q.t);
+            if (now != q.state) {
+                q.state = now;
+                if (now != 0) {
+                    q.open = spans.size();
+                    OutOfRangeSpan span;
+                    span.series = q.series;
+                    span.above = now > 0;
+                    span.first = span.last = span.extremeAt = i;
+                    span.extremeRaw = v;
+                    spans.push_back(span);
+                }
+            } else if (now != 0) {
+                OutOfRangeSpan &span = spans[q.open];
+                span.last = i;
+                if (now > 0 ? v > span.extremeRaw : v < span.extremeRaw) {
+                    span.extremeRaw = v;
+                    span.extremeAt = i;
+                }
+            }
+        }
+    }
     return spans;
 }
 
