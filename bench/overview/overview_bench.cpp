@@ -107,6 +107,28 @@ void BM_FindSpansSixTwoSided(benchmark::State &state)
 }
 BENCHMARK(BM_FindSpansSixTwoSided)->Unit(benchmark::kMillisecond);
 
+// Bands a technician would set for a drying run: the spans are the warm-up
+// and the few excursions, not a crossing every few records.
+void BM_FindSpansSixTwoSidedOperatingBands(benchmark::State &state)
+{
+    const LogStore &store = fullStore();
+    Limits limits;
+    limits[0] = {15.0, 30.0};
+    limits[1] = {14.0, 16.0};
+    limits[2] = {40.0, 80.0};
+    limits[3] = {100.0, 200.0};
+    limits[4] = {60.0, 120.0};
+    limits[5] = {50.0, 500.0};
+    std::size_t found = 0;
+    for (auto _ : state) {
+        const auto spans = findOutOfRangeSpans(store.data(), store.count(), limits);
+        found = spans.size();
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["spans"] = double(found);
+}
+BENCHMARK(BM_FindSpansSixTwoSidedOperatingBands)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char **argv)

@@ -35,47 +35,87 @@ RawThresholds rawThresholds(int series, const QuantityLimit &limit)
     return t;
 }
 
+namespace {
+
+int stateOf(int v, const RawThresholds &t)
+{
+    return int(v > t.above) - int(v < t.below);
+}
+
+// Calls scan(value) with the quantity's field read inline, so each loop over
+// the records is a tight one of its own.
+template <typename Scan>
+void withValueOf(int series, Scan &&scan)
+{
+    switch (series) {
+    case 0: scan([](const LogRecord &r) { return int(r.MoistureIn); }); break;
+    case 1: scan([](const LogRecord &r) { return int(r.MoistureOut); }); break;
+    case 2: scan([](const LogRecord &r) { return r.WetGrainTemp / 10; }); break;
+    case 3: scan([](const LogRecord &r) { return int(r.GrainTempInsideDryer); }); break;
+    case 4: scan([](const LogRecord &r) { return r.DriedGrainTemp / 10; }); break;
+    default: scan([](const LogRecord &r) { return int(r.UnloadRate); }); break;
+    }
+}
+
+template <typename Value>
+std::size_t countSpans(const LogRecord *records, std::size_t count, const RawThresholds &t, Value value)
+{
+    std::size_t spans = 0;
+    int state = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const int now = stateOf(value(records[i]), t);
+        spans += std::size_t(now != 0 && now != state);
+        state = now;
+    }
+    return spans;
+}
+
+} // namespace
+
 std::vector<OutOfRangeSpan> findOutOfRangeSpans(const LogRecord *records, std::size_t count, const Limits &limits)
 {
-    struct Quantity {
-        int series = 0;
-        RawThresholds t;
-        int state = 0;         // 0 within, -1 below, +1 above
-        std::size_t open = 0;  // the span being extended while state != 0
-    };
-    std::vector<Quantity> quantities;
+    // The spans are counted first, one tight loop per quantity, so the list
+    // is made once at its size (grown step by step it spent most of its time
+    // copying and faulting in fresh pages when the limits cut the log into
+    // many spans), and a log within its limits costs no more than the count.
+    std::array<RawThresholds, kSeriesCount> thresholds{};
+    std::array<std::size_t, kSeriesCount + 1> segment{}; // where each quantity's spans start
     for (int s = 0; s < kSeriesCount; ++s) {
-        if (limits[s].isSet())
-            quantities.push_back({s, rawThresholds(s, limits[s])});
-    }
-    const auto stateOf = [](int v, const RawThresholds &t) { return int(v > t.above) - int(v < t.below); };
-
-    // Counted first, so the list is made once at its size: grown step by
-    // step it spent most of its time copying and faulting in fresh pages
-    // when the limits cut the log into many spans.
-    std::size_t total = 0;
-    for (Quantity &q : quantities) {
-        int state = 0;
-        for (std::size_t i = 0; i < count; ++i) {
-            const int now = stateOf(quantityRaw(records[i], q.series), q.t);
-            total += std::size_t(now != 0 && now != state);
-            state = now;
+        std::size_t n = 0;
+        if (limits[s].isSet() && count > 0) {
+            thresholds[s] = rawThresholds(s, limits[s]);
+            withValueOf(s, [&](auto value) { n = countSpans(records, count, thresholds[s], value); });
         }
+        segment[s + 1] = segment[s] + n;
     }
     std::vector<OutOfRangeSpan> spans;
-    spans.reserve(total);
+    if (segment[kSeriesCount] == 0)
+        return spans;
+    spans.reserve(segment[kSeriesCount]);
 
     // Record by record, the quantities in series order: a span is listed as
     // it starts, so the list comes out ordered by start, then series, with
-    // no sort. It is extended while its run lasts.
+    // no sort and no second list. It is extended while its run lasts.
+    struct Open {
+        int series;
+        int state;
+        std::size_t at; // the span being extended while state != 0
+    };
+    std::array<Open, kSeriesCount> open{};
+    int quantities = 0;
+    for (int s = 0; s < kSeriesCount; ++s) {
+        if (segment[s + 1] > segment[s])
+            open[quantities++] = {s, 0, 0};
+    }
     for (std::size_t i = 0; i < count; ++i) {
-        for (Quantity &q : quantities) {
+        for (int k = 0; k < quantities; ++k) {
+            Open &q = open[k];
             const int v = quantityRaw(records[i], q.series);
-            const int now = stateOf(v, q.t);
+            const int now = stateOf(v, thresholds[q.series]);
             if (now != q.state) {
                 q.state = now;
                 if (now != 0) {
-                    q.open = spans.size();
+                    q.at = spans.size();
                     OutOfRangeSpan span;
                     span.series = q.series;
                     span.above = now > 0;
@@ -84,7 +124,7 @@ std::vector<OutOfRangeSpan> findOutOfRangeSpans(const LogRecord *records, std::s
                     spans.push_back(span);
                 }
             } else if (now != 0) {
-                OutOfRangeSpan &span = spans[q.open];
+                OutOfRangeSpan &span = spans[q.at];
                 span.last = i;
                 if (now > 0 ? v > span.extremeRaw : v < span.extremeRaw) {
                     span.extremeRaw = v;
