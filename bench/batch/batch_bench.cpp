@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "processpeak.h"
+
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -41,27 +43,6 @@ const QString &logFolder()
     return path;
 }
 
-// Runs a program to its end; its peak resident memory in MB, -1 on failure.
-double runProcess(const std::vector<QByteArray> &args)
-{
-    std::vector<QByteArray> bytes = args;
-    std::vector<char *> argv;
-    for (QByteArray &b : bytes)
-        argv.push_back(b.data());
-    argv.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return -1;
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
-
 void BM_BatchCsv(benchmark::State &state)
 {
     const QByteArray folder = QFile::encodeName(logFolder());
@@ -69,7 +50,7 @@ void BM_BatchCsv(benchmark::State &state)
     const int threads = static_cast<int>(state.range(0));
     double peak = 0;
     for (auto _ : state) {
-        const double mb = runProcess({SORVANT_BINARY_DIR "/tools/sorvant-export", folder, "--out-dir",
+        const double mb = sorvant::bench::runProcessPeakMb({SORVANT_BINARY_DIR "/tools/sorvant-export", folder, "--out-dir",
                                       QFile::encodeName(out.path()), "--csv", "--quiet", "-j",
                                       QByteArray::number(threads)});
         if (mb < 0)
@@ -91,7 +72,7 @@ void BM_ShellLoopCsv(benchmark::State &state)
     const QByteArray script = "for f in \"$1\"/*.dat; do n=${f##*/}; \"$2\" \"$f\" --csv \"$3/${n%.dat}.csv\" || exit 1; "
                               "done";
     for (auto _ : state) {
-        if (runProcess({"/bin/sh", "-c", script, "sh", folder, SORVANT_BINARY_DIR "/tools/sorvant-export",
+        if (sorvant::bench::runProcessPeakMb({"/bin/sh", "-c", script, "sh", folder, SORVANT_BINARY_DIR "/tools/sorvant-export",
                         QFile::encodeName(out.path())}) < 0)
             state.SkipWithError("the shell loop failed");
     }

@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 
 #include "dryingrun.h"
+#include "processpeak.h"
 
 #include <benchmark/benchmark.h>
 
@@ -143,21 +144,7 @@ double runExport(const QStringList &args)
     std::vector<QByteArray> bytes{exe};
     for (const QString &a : args)
         bytes.push_back(a.toLocal8Bit());
-    std::vector<char *> argv;
-    for (QByteArray &b : bytes)
-        argv.push_back(b.data());
-    argv.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return -1;
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+    return sorvant::bench::runProcessPeakMb(bytes);
 }
 
 void BM_ExportPdfProcess(benchmark::State &state)
