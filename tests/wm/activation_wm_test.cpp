@@ -2,7 +2,7 @@
 // manager (openbox in Xvfb): the pop-up the user was last in must end up in
 // front of the restored main window, with the keyboard focus.
 
-#include "shell/shellfixture.h"
+#include "wmfixture.h"
 
 #include "shell/aboutbox.h"
 #include "shell/prefsdialog.h"
@@ -19,33 +19,24 @@
 namespace sorvant::testing {
 namespace {
 
-constexpr int kWaitMs = 10000;
-
-class WmActivationTest : public ShellTest
+class WmActivationTest : public WmShellTest
 {
 protected:
-    std::unique_ptr<TSorvantMainForm> form;
     std::unique_ptr<ShellWindows> windows;
     std::unique_ptr<WindowActivator> activator;
 
     void SetUp() override
     {
-        ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb")) << "needs a real X server";
-        StoredSettings s;
-        s.recentFiles = QStringList{QString(), QString(), QString(), QString(), QString()};
-        store(s);
-        form = makeForm();
+        ASSERT_NO_FATAL_FAILURE(makeFormOnDesktop());
         windows = std::make_unique<ShellWindows>(*form);
         activator = std::make_unique<WindowActivator>(form.get());
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get(), kWaitMs));
+        ASSERT_NO_FATAL_FAILURE(showActive());
     }
     void TearDown() override
     {
         activator.reset();
         windows.reset();
-        form.reset();
-        ShellTest::TearDown();
+        WmShellTest::TearDown();
     }
 
     // Our window that the X server shows at the middle of `w`: the window

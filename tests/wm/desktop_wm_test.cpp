@@ -3,7 +3,7 @@
 // through the X server) reach the menu shortcuts: Ctrl+A and Ctrl+C copy
 // the spreadsheet, Page Down turns the chart.
 
-#include "shell/shellfixture.h"
+#include "wmfixture.h"
 
 #include "controls/chart/chartmodel.h"
 #include "controls/grid/datagrid.h"
@@ -26,30 +26,21 @@
 namespace sorvant::testing {
 namespace {
 
-constexpr int kWaitMs = 10000;
-
-class WmDesktopTest : public ShellTest
+class WmDesktopTest : public WmShellTest
 {
 protected:
-    std::unique_ptr<TSorvantMainForm> form;
     std::unique_ptr<ShellWindows> windows;
 
     void SetUp() override
     {
-        ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb")) << "needs a real X server";
-        StoredSettings s;
-        s.recentFiles = QStringList{QString(), QString(), QString(), QString(), QString()};
-        store(s);
-        form = makeForm();
+        ASSERT_NO_FATAL_FAILURE(makeFormOnDesktop());
         windows = std::make_unique<ShellWindows>(*form);
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get(), kWaitMs));
+        ASSERT_NO_FATAL_FAILURE(showActive());
     }
     void TearDown() override
     {
         windows.reset();
-        form.reset();
-        ShellTest::TearDown();
+        WmShellTest::TearDown();
     }
 
     // A key press as the X server delivers it to the window with the focus.

@@ -1,7 +1,7 @@
 // The main window under a real window manager (openbox in Xvfb), driven from
 // the keyboard as a user without a mouse drives it.
 
-#include "shell/shellfixture.h"
+#include "wmfixture.h"
 
 #include "controls/chart/chartmodel.h"
 #include "controls/grid/datagrid.h"
@@ -16,28 +16,15 @@
 namespace sorvant::testing {
 namespace {
 
-constexpr int kWaitMs = 10000;
-
-class KeyboardWmTest : public ShellTest
+class KeyboardWmTest : public WmShellTest
 {
 protected:
-    std::unique_ptr<TSorvantMainForm> form;
-
     void SetUp() override
     {
-        ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb")) << "needs a real X server";
         StoredSettings s;
         s.sampleInterval = 5;
-        s.recentFiles = QStringList{QString(), QString(), QString(), QString(), QString()};
-        store(s);
-        form = makeForm();
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get(), kWaitMs));
-    }
-    void TearDown() override
-    {
-        form.reset();
-        ShellTest::TearDown();
+        ASSERT_NO_FATAL_FAILURE(makeFormOnDesktop(s));
+        ASSERT_NO_FATAL_FAILURE(showActive());
     }
 
     // The key goes where the keyboard focus is, as X delivers it.
