@@ -98,6 +98,25 @@ shoot() {
     echo "screenshots: $out/$2"
 }
 
+# Limits on two quantities, so the overview and Find Out of Range show
+# spans; the other values as a first run would leave them.
+mkdir -p "$work/config/Sorvant"
+cat >"$work/config/Sorvant/Sorvant.reg" <<REG
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\\Software\\Sorvant\\Options]
+"FilePath"="$work/logs/"
+"SampleInterval"=dword:00000019
+"MRU1"=""
+"MRU2"=""
+"MRU3"=""
+"MRU4"=""
+"MRU5"=""
+"MoistureOutLimits"="14:16"
+"GrainTempInDryerLimits"=":178"
+"OverviewWindow"="60,420,1100,380"
+REG
+
 # --- the main window -------------------------------------------------------
 # The log's folder on the command line: the open dialog starts there.
 "$app" "$work/logs/" >"$work/sorvant.log" 2>&1 &
@@ -160,6 +179,19 @@ for tab in general headers-footers margins preferences; do
     shoot "$sheet" "print-settings-$tab.png"
     keys ctrl+Tab
 done
+keys Escape
+
+# --- the overview of the whole log and Find Out of Range --------------------
+xdotool windowactivate "$main"; settle
+keys ctrl+shift+o
+overview=$(wait_for_window "Overview - dryer3.dat")
+settle 1.5
+shoot "$overview" overview.png
+xdotool windowactivate "$main"; settle
+menu v r
+find=$(wait_for_window "Find Out of Range")
+settle 1
+shoot "$find" find-out-of-range.png
 keys Escape
 
 # --- a printed page of the spreadsheet --------------------------------------
