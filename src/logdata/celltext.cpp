@@ -120,5 +120,16 @@ QString timeText(unsigned hour, unsigned minute)
     return toText([&](char *b) { return appendTime(b, hour, minute); });
 }
 
+QString fixedText(double value, int decimals, const CellTextFormat &format)
+{
+    QString text = QString::number(value, 'f', decimals);
+    // A value that rounds to zero from below reads 0, not -0.
+    if (text.startsWith(QLatin1Char('-')) && text.count(QLatin1Char('0')) == text.size() - 1 - (decimals > 0))
+        text.remove(0, 1);
+    if (decimals > 0)
+        text.replace(QLatin1Char('.'), format.decimalSeparator());
+    return text;
+}
+
 } // namespace celltext
 } // namespace sorvant

@@ -44,6 +44,9 @@ QString integerText(std::int64_t value);
 QString truncatedTenthsText(int tenths);
 QString tenthsText(unsigned tenths, const CellTextFormat &format);
 QString timeText(unsigned hour, unsigned minute);
+// `value` rounded to `decimals` places, always with that many: 15.26 -> "15.3"
+// (1 place), 100 -> "100.0"; never "-0.0".
+QString fixedText(double value, int decimals, const CellTextFormat &format);
 
 } // namespace celltext
 } // namespace sorvant
