@@ -7,6 +7,7 @@
 #include "output/spanscsv.h"
 #include "output/printing/printsettings.h"
 #include "output/printing/printsettingsfile.h"
+#include "output/report/dryingreport.h"
 #include "output/xlswriter.h"
 #include "platform/filenames.h"
 #include "platform/programinfo.h"
@@ -310,6 +311,9 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
             if (!parseLimitOption(v, series, limit, why))
                 return badArguments(message, why);
             o.limits[series] = limit;
+        } else if (a == QLatin1String("--title")) {
+            if (!value(o.reportTitle))
+                return badArguments(message, QStringLiteral("--title takes the report's title"));
         } else if (a == QLatin1String("--print-settings")) {
             if (!value(o.printSettings) || o.printSettings.isEmpty())
                 return badArguments(message, QStringLiteral("--print-settings takes a file name"));
@@ -389,6 +393,7 @@ const std::vector<OutputKind> &outputKinds()
         {"--chart-pdf", &ExportOptions::chartPdf, ".chart.pdf"},
         {"--overview-png", &ExportOptions::overviewPng, ".overview.png"},
         {"--spans", &ExportOptions::spansCsv, ".spans.csv"},
+        {"--report-pdf", &ExportOptions::reportPdf, ".report.pdf"},
     };
     return kinds;
 }
@@ -606,6 +611,12 @@ int runExport(const ExportOptions &o, std::FILE *errors)
     if (!o.spansCsv.isEmpty()) {
         write([&] {
             SaveSpansToCSV(findOutOfRangeSpans(store->data(), store->count(), o.limits), *store, format, o.spansCsv);
+        });
+    }
+    if (!o.reportPdf.isEmpty()) {
+        write([&] {
+            const DryingReport report(*store, o.limits, reportInput(o.reportTitle, o.log));
+            writeReportPdf(report, o.reportPdf, o.paper);
         });
     }
     return exitCode;

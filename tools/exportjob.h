@@ -39,6 +39,9 @@ struct ExportOptions {
     QString overviewPng;
     QString spansCsv;
     Limits limits;
+    // The drying report as a PDF file, under `reportTitle` (the farm, the dryer).
+    QString reportPdf;
+    QString reportTitle;
 
     // Many logs in one call (--out-dir): every output kind given without a
     // file name is written for each log as DIR/NAME plus its suffix.
@@ -57,7 +60,8 @@ struct ExportOptions {
     bool needsSeries() const { return !chartPng.isEmpty() || !chartPdf.isEmpty(); }
     bool needsGui() const
     {
-        return !chartPng.isEmpty() || !chartPdf.isEmpty() || !pdf.isEmpty() || !overviewPng.isEmpty();
+        return !chartPng.isEmpty() || !chartPdf.isEmpty() || !pdf.isEmpty() || !overviewPng.isEmpty()
+            || !reportPdf.isEmpty();
     }
 };
 

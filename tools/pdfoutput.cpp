@@ -4,6 +4,7 @@
 #include "output/printing/gridprint.h"
 #include "output/printing/gridprinttable.h"
 #include "output/printing/pdfwriterdevice.h"
+#include "output/report/dryingreport.h"
 #include "platform/outputfile.h"
 #include "platform/usererror.h"
 #include "views/spreadsheetconfig.h"
@@ -100,6 +101,11 @@ void writeSpreadsheetPdf(const DataGridStore &grid, const PrintSettings &setting
 void writeChartPdf(const ChartModel &chart, const QString &path, const QString &paper)
 {
     printPdf(path, paper, [&](PrinterDevice &device) { PrintChartPage(device, chart, QDateTime::currentDateTime()); });
+}
+
+void writeReportPdf(const DryingReport &report, const QString &path, const QString &paper)
+{
+    printPdf(path, paper, [&](PrinterDevice &device) { PrintReport(device, report); });
 }
 
 } // namespace sorvant

@@ -7,6 +7,7 @@ class DataGridStore;
 
 namespace sorvant {
 
+class DryingReport;
 struct PrintSettings;
 
 // Paper names the command line takes: A4, Letter, Legal, A3 (any case).
@@ -23,5 +24,8 @@ void writeSpreadsheetPdf(const DataGridStore &grid, const PrintSettings &setting
 // Prints the chart as it is set up, one landscape page under the date line,
 // as the Print command does. Throws UserError.
 void writeChartPdf(const ChartModel &chart, const QString &path, const QString &paper);
+
+// Prints the drying report, portrait, as File > Print Report does. Throws UserError.
+void writeReportPdf(const DryingReport &report, const QString &path, const QString &paper);
 
 } // namespace sorvant

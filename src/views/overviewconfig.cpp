@@ -126,7 +126,8 @@ OverviewLayout logOverviewLayout(const LogOverviewData &data, const QRectF &rect
 }
 
 void paintLogOverview(QPainter &painter, const QRectF &rectangle, const LogOverviewData &data,
-                      const std::vector<OutOfRangeSpan> &spans, const std::vector<OverviewSeriesStyle> &series)
+                      const std::vector<OutOfRangeSpan> &spans, const std::vector<OverviewSeriesStyle> &series,
+                      int maxColumns)
 {
     const OverviewLook look = overviewLook();
     const OverviewLayout layout = logOverviewLayout(data, rectangle, series);
@@ -135,6 +136,7 @@ void paintLogOverview(QPainter &painter, const QRectF &rectangle, const LogOverv
     picture.look = &look;
     picture.summary = data.summary.get();
     picture.shades = spanShades(spans);
+    picture.maxColumns = maxColumns;
     paintOverview(painter, layout, picture);
 }
 

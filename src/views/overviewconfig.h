@@ -61,10 +61,12 @@ OverviewSpan rowsMarker(double firstRecord, double endRecord);
 OverviewLayout logOverviewLayout(const LogOverviewData &data, const QRectF &rectangle,
                                  const std::vector<OverviewSeriesStyle> &series = overviewSeriesStyles());
 // The overview of every record, with the spans of `limits` shaded, drawn
-// into `painter` within `rectangle`: a window, an image, a printer page.
+// into `painter` within `rectangle`: a window, an image, a printer page (in
+// at most `maxColumns` columns).
 void paintLogOverview(QPainter &painter, const QRectF &rectangle, const LogOverviewData &data,
                       const std::vector<OutOfRangeSpan> &spans,
-                      const std::vector<OverviewSeriesStyle> &series = overviewSeriesStyles());
+                      const std::vector<OverviewSeriesStyle> &series = overviewSeriesStyles(),
+                      int maxColumns = kOverviewMaxColumns);
 // The same as a PNG file written whole. Throws UserError.
 void writeOverviewPng(const LogStore &store, const Limits &limits, const QSize &size, const QString &path);
 

@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cmath>
 
-int overviewColumnCount(const QPainter &painter, const OverviewLayout &layout)
+int overviewColumnCount(const QPainter &painter, const OverviewLayout &layout, int maxColumns)
 {
     const double deviceWidth = painter.combinedTransform().mapRect(layout.plot).width();
-    return std::clamp(int(std::ceil(deviceWidth - 1e-6)), 1, kOverviewMaxColumns);
+    return std::clamp(int(std::ceil(deviceWidth - 1e-6)), 1, std::clamp(maxColumns, 1, kOverviewMaxColumns));
 }
 
 namespace {
@@ -78,7 +78,7 @@ void paintOverview(QPainter &p, const OverviewLayout &l, const OverviewPicture &
     p.fillRect(l.outer, look.background);
     p.fillRect(l.plot, look.plotBackground);
 
-    const int columns = overviewColumnCount(p, l);
+    const int columns = overviewColumnCount(p, l, picture.maxColumns);
     const double columnWidth = l.plot.width() / columns;
     const double devicePixel = l.plot.width() / std::max(1.0, p.combinedTransform().mapRect(l.plot).width());
 

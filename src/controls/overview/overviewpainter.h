@@ -6,6 +6,8 @@
 
 class QPainter;
 
+constexpr int kOverviewMaxColumns = 8192;
+
 // Everything one overview picture draws.
 struct OverviewPicture {
     const std::vector<OverviewSeriesStyle> *series = nullptr;
@@ -13,6 +15,9 @@ struct OverviewPicture {
     const OverviewSummary *summary = nullptr;
     std::vector<OverviewSpan> shades;  // behind the data
     std::vector<OverviewSpan> markers; // over the data
+    // At most this many columns, however many device pixels the plot covers
+    // (a printer has thousands).
+    int maxColumns = kOverviewMaxColumns;
 };
 
 // Draws a laid-out overview onto any QPainter (screen, image, printer, PDF).
@@ -22,6 +27,5 @@ struct OverviewPicture {
 // shows at any width. Values beyond an axis are drawn at its edge.
 void paintOverview(QPainter &painter, const OverviewLayout &layout, const OverviewPicture &picture);
 
-constexpr int kOverviewMaxColumns = 8192;
 // The number of columns `paintOverview` divides the plot into on `painter`.
-int overviewColumnCount(const QPainter &painter, const OverviewLayout &layout);
+int overviewColumnCount(const QPainter &painter, const OverviewLayout &layout, int maxColumns = kOverviewMaxColumns);
