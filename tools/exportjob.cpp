@@ -53,8 +53,11 @@ QString usageText()
         "  or:  sorvant-export LOG.dat [--step N] --chart-pdf OUT.pdf [CHART OPTION]... [--paper SIZE]\n"
         "  or:  sorvant-export LOG.dat [--limit Q:LOW:HIGH]... --spans OUT.csv\n"
         "  or:  sorvant-export LOG.dat [--limit Q:LOW:HIGH]... --overview-png OUT.png [--size WxH]\n"
+        "  or:  sorvant-export LOG.dat [--limit Q:LOW:HIGH]... --report-pdf OUT.pdf [--title TEXT]\n"
+        "                      [--paper SIZE]\n"
         "  or:  sorvant-export LOG... --out-dir DIR [--recursive] [-j N] [--quiet] [--csv] [--xls] [--pdf]\n"
-        "                      [--chart-pdf] [--chart-png] [--overview-png] [--spans] [OPTION]...\n");
+        "                      [--chart-pdf] [--chart-png] [--overview-png] [--spans] [--report-pdf]\n"
+        "                      [OPTION]...\n");
 }
 
 // What --help prints; the manual page sorvant-export(1) is made from it by
@@ -99,10 +102,16 @@ QString helpText()
                "                       values shaded (--size WxH, default 1600x500)\n"
                "  --spans FILE         the out-of-range spans of the --limit values as\n"
                "                       comma-separated text, as Find Out of Range saves them\n"
+               "  --report-pdf FILE    the drying report printed into a PDF file, as Print\n"
+               "                       Report does: which log, how long the dryer ran, the\n"
+               "                       lowest, mean and highest readings, the time within\n"
+               "                       the --limit values, each bin and each day, and the\n"
+               "                       overview, from every record, on portrait pages\n"
                "\n"
                "Limit options:\n"
                "  --limit \"QUANTITY:LOWEST:HIGHEST\"\n"
-               "                       a limit for --spans and --overview-png, for example\n"
+               "                       a limit for --spans, --overview-png and --report-pdf,\n"
+               "                       for example\n"
                "                       \"Moisture Out:14:16\" or \"Grain Temp in Dryer::120\";\n"
                "                       either value may be empty, QUANTITY is a series title\n"
                "                       in any letter case; repeat it for more quantities\n"
@@ -110,8 +119,9 @@ QString helpText()
                "Many logs in one call:\n"
                "  --out-dir DIR        write the outputs of every LOG into DIR, named after\n"
                "                       the log: NAME.csv, NAME.xls, NAME.pdf, NAME.chart.pdf,\n"
-               "                       NAME.chart.png, NAME.overview.png and NAME.spans.csv\n"
-               "                       for NAME.dat; the output options then take no file\n"
+               "                       NAME.chart.png, NAME.overview.png, NAME.spans.csv and\n"
+               "                       NAME.report.pdf for NAME.dat; the output options\n"
+               "                       then take no file\n"
                "                       name, and every other option applies to each log.\n"
                "                       A LOG may be a folder: its .dat files (in any letter\n"
                "                       case). Two logs of one name are written as NAME,\n"
@@ -123,8 +133,10 @@ QString helpText()
                "                       the reason, and the others go on)\n"
                "\n"
                "PDF options:\n"
-               "  --paper SIZE         A4, Letter, Legal or A3, for both PDF files (default:\n"
+               "  --paper SIZE         A4, Letter, Legal or A3, for every PDF file (default:\n"
                "                       the system's paper)\n"
+               "  --title TEXT         the title of the --report-pdf report: the farm, the\n"
+               "                       dryer\n"
                "  --print-settings FILE\n"
                "                       print --pdf with the layout saved in FILE by the\n"
                "                       \"Save settings\" button of the Print Data Sheet\n"
@@ -169,6 +181,8 @@ QString helpText()
                "    $ sorvant-export run.dat --pdf run.pdf --paper Letter --print-settings layout.ini\n"
                "  The third chart page in 3D as an image, and the table beside it:\n"
                "    $ sorvant-export run.dat --chart-png p3.png --page 3 --3d --csv run.csv\n"
+               "  A report for the farmer, with Moisture Out to stay within 14 to 16 %:\n"
+               "    $ sorvant-export run.dat --limit \"Moisture Out:14:16\" --report-pdf report.pdf --title \"Hill Farm\"\n"
                "  The times Moisture Out left 14 to 16 %, and the whole log as a picture:\n"
                "    $ sorvant-export run.dat --limit \"Moisture Out:14:16\" --spans out.csv --overview-png run.png\n"
                "  A season of logs, every folder below season/, as CSV and PDF on every core:\n"
@@ -242,6 +256,11 @@ const OutputKind *findOutputKind(const QString &option)
             return &kind;
     }
     return nullptr;
+}
+
+QString titleWithoutReport()
+{
+    return QStringLiteral("--title names the --report-pdf report: give --report-pdf too");
 }
 
 int badArguments(QString &message, const QString &why)
@@ -365,10 +384,12 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
         if (o.logs.isEmpty())
             return badArguments(message, QStringLiteral("no log file or folder given"));
         if (o.batchOutputs.isEmpty())
-            return badArguments(message, QStringLiteral("nothing to write: give --csv, --xls, --chart-png, --pdf or "
-                                                        "--chart-pdf"));
+            return badArguments(message, QStringLiteral("nothing to write: give --csv, --xls, --chart-png, --pdf, "
+                                                        "--chart-pdf, --overview-png, --spans or --report-pdf"));
         if (!o.printSettings.isEmpty() && !o.batchOutputs.contains(QStringLiteral("--pdf")))
             return badArguments(message, QStringLiteral("--print-settings shapes the --pdf printout: give --pdf too"));
+        if (!o.reportTitle.isEmpty() && !o.batchOutputs.contains(QStringLiteral("--report-pdf")))
+            return badArguments(message, titleWithoutReport());
         return 0;
     }
     if (o.recursive || o.quiet || o.jobs != 0)
@@ -377,9 +398,11 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
         return badArguments(message, QStringLiteral("no log file given"));
     if (!o.hasOutput())
         return badArguments(message, QStringLiteral("nothing to write: give --csv, --xls, --chart-png, --pdf, --chart-pdf, "
-                                                    "--overview-png or --spans"));
+                                                    "--overview-png, --spans or --report-pdf"));
     if (!o.printSettings.isEmpty() && o.pdf.isEmpty())
         return badArguments(message, QStringLiteral("--print-settings shapes the --pdf printout: give --pdf too"));
+    if (!o.reportTitle.isEmpty() && o.reportPdf.isEmpty())
+        return badArguments(message, titleWithoutReport());
     return 0;
 }
 
