@@ -2,6 +2,7 @@
 
 #include "errordisplay.h"
 #include "overviewcommands.h"
+#include "reportcommand.h"
 #include "output/printing/gridprintsettingsdialog.h"
 #include "output/exportcommand.h"
 #include "pathparts.h"
@@ -38,6 +39,7 @@ TSorvantMainForm::TSorvantMainForm(DialogHost &dialogs, const MainFormOptions &o
     : QMainWindow(parent),
       m_dialogs(dialogs),
       m_settingsPath(SettingsStore(options.settingsPath).filePath()),
+      m_locale(options.locale),
       m_format(firstChar(options.locale.decimalPoint(), QLatin1Char('.')))
 {
     FormCreate(options.arguments);
@@ -98,6 +100,7 @@ void TSorvantMainForm::FormCreate(const QStringList &arguments)
     setStatusText(statusTextForStep(SampleInterval));
     // The View menu reads its own values of the settings file here too.
     m_overviewCommands = new OverviewCommands(*this);
+    m_reportCommand = new ReportCommand(*this);
 }
 
 void TSorvantMainForm::setChartTargets(SeriesSink *series, std::function<void()> recalcPosition)
@@ -246,6 +249,8 @@ void TSorvantMainForm::FormClose()
     runGuarded([&] { SettingsStore(m_settingsPath).write(stored); });
     if (m_overviewCommands)
         runGuarded([&] { m_overviewCommands->saveSettings(); });
+    if (m_reportCommand)
+        runGuarded([&] { m_reportCommand->saveSettings(); });
 }
 
 } // namespace sorvant

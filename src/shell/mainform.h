@@ -34,6 +34,7 @@ namespace sorvant {
 class ChartView;
 class DialogHost;
 class OverviewCommands;
+class ReportCommand;
 class SeriesSink;
 class ExportCommand;
 class SpreadsheetView;
@@ -72,6 +73,7 @@ public:
     QMenu *File1 = nullptr;
     QAction *Open1 = nullptr;
     QAction *PrintFromMenu = nullptr;
+    QAction *PrintReport1 = nullptr; // File > "Print &Report...": the drying report
     QAction *PrintPreview1 = nullptr;
     QAction *PrintSetup1 = nullptr;
     QAction *SaveToExcel1 = nullptr;
@@ -118,6 +120,8 @@ public:
     DialogHost &dialogs() const { return m_dialogs; }
     const CellTextFormat &cellTextFormat() const { return m_format; }
     QChar decimalSeparator() const { return m_format.decimalSeparator(); }
+    // The regional settings the window was made with: decimal separator, date format.
+    const QLocale &locale() const { return m_locale; }
     ProgressBarSink &progressSink() { return *m_progress; }
     const QString &settingsFilePath() const { return m_settingsPath; }
     // The records of the last load, with their day numbers.
@@ -127,6 +131,8 @@ public:
     const LoadResult &lastLoad() const { return m_lastLoad; }
     // The View menu's commands: the overview and the out-of-range spans.
     OverviewCommands *overviewCommands() const { return m_overviewCommands; }
+    // File > Print Report.
+    ReportCommand *reportCommand() const { return m_reportCommand; }
     // The program's current printer: what a print or printer set-up dialog
     // chose on it stays for the next printout.
     QPrinter &printer() const { return *m_printer; }
@@ -165,6 +171,14 @@ public slots:
     void PrintButtonClick();
     // Shows the pages the Print command would print for the view that is shown.
     void PrintPreview1Click();
+
+public:
+    // The print dialog over the current printer, after a warning when its
+    // printer has gone; false on Cancel. The paper chosen for this printer
+    // stays where the dialog only put the driver's default back.
+    bool runPrintDialog(QWidget *parent);
+
+public slots:
     // Loads CurrentFile at SampleInterval into the spreadsheet and the chart.
     void LoadLog();
 
@@ -220,6 +234,7 @@ private:
 
     DialogHost &m_dialogs;
     QString m_settingsPath;
+    QLocale m_locale;
     CellTextFormat m_format;
     LogStore m_store;
     SeriesSink *m_seriesSink = nullptr;
@@ -240,6 +255,7 @@ private:
     int m_loadedStep = 1;
     LoadResult m_lastLoad;
     OverviewCommands *m_overviewCommands = nullptr;
+    ReportCommand *m_reportCommand = nullptr;
     // How much of LastFolder and RecentFiles the settings read gave (or this
     // run set): the close writes only these.
     bool m_lastFolderKnown = true;

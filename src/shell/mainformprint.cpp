@@ -63,19 +63,26 @@ bool TSorvantMainForm::runPrinterSetup(QWidget *parent)
     return m_dialogs.execDialog(dialog) == QDialog::Accepted;
 }
 
-void TSorvantMainForm::PrintButtonClick()
+bool TSorvantMainForm::runPrintDialog(QWidget *parent)
 {
-    warnOfMissingPrinter(this);
-    // Both views go through the print dialog first; Cancel changes nothing.
+    warnOfMissingPrinter(parent);
     const bool native = m_printer->outputFormat() == QPrinter::NativeFormat;
     const QString printerBefore = m_printer->printerName();
     const QPageSize paperBefore = m_printer->pageLayout().pageSize();
-    if (!m_dialogs.print(this, *m_printer))
-        return;
+    if (!m_dialogs.print(parent, *m_printer))
+        return false;
     // The paper chosen for this printer (in Print Setup or an earlier
     // print) holds where the dialog only put the driver's default back.
     if (native && printDialogResetPaper(printerBefore, paperBefore, *m_printer))
         m_printer->setPageSize(paperBefore);
+    return true;
+}
+
+void TSorvantMainForm::PrintButtonClick()
+{
+    // Both views go through the print dialog first; Cancel changes nothing.
+    if (!runPrintDialog(this))
+        return;
 
     BusyJob job;
     job.keepPainted(); // where the dialog was

@@ -149,7 +149,7 @@ TEST_F(ShellTest, WindowAsDesigned)
     for (QAction *a : file)
         fileNames << a->objectName();
     EXPECT_EQ(fileNames, (QStringList{QStringLiteral("Open1"), QStringLiteral("PrintFromMenu"),
-                                      QStringLiteral("PrintPreview1"), QStringLiteral("PrintSetup1"), QStringLiteral("SaveToExcel1"),
+                                      QStringLiteral("PrintReport1"), QStringLiteral("PrintPreview1"), QStringLiteral("PrintSetup1"), QStringLiteral("SaveToExcel1"),
                                       QStringLiteral("MRUSeparator"), QStringLiteral("MRU1"), QStringLiteral("MRU2"),
                                       QStringLiteral("MRU3"), QStringLiteral("MRU4"), QStringLiteral("MRU5"),
                                       QStringLiteral("N1"), QStringLiteral("Exit1")}));
