@@ -1,11 +1,18 @@
 // The drying report over a full 720,000-record log: the statistics pass with
-// a two-sided limit on every quantity.
+// a two-sided limit on every quantity, and the whole sorvant-export
+// --report-pdf process (start, load, figures, overview, PDF written).
 #include "dryingrun.h"
+#include "processpeak.h"
 
 #include "logdata/logstatistics.h"
 
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace sorvant;
@@ -49,6 +56,40 @@ void BM_Statistics(benchmark::State &state)
     state.counters["days"] = double(stats.days.size());
 }
 BENCHMARK(BM_Statistics)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
+
+// A full log file from the demo-log tool, made once.
+const QString &fullLogFile()
+{
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const QString p = dir.filePath(QStringLiteral("full.dat"));
+        QProcess::execute(QStringLiteral(SORVANT_BINARY_DIR "/tools/make-sample-log"),
+                          {p, QStringLiteral("--records"), QStringLiteral("720000")});
+        return p;
+    }();
+    return path;
+}
+
+void BM_ReportPdfProcess(benchmark::State &state)
+{
+    const QByteArray log = fullLogFile().toLocal8Bit();
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("report.pdf"));
+    double peak = 0;
+    for (auto _ : state) {
+        const double mb = bench::runProcessPeakMb(
+            {QByteArrayLiteral(SORVANT_BINARY_DIR "/tools/sorvant-export"), log, QByteArrayLiteral("--report-pdf"),
+             pdf.toLocal8Bit(), QByteArrayLiteral("--title"), QByteArrayLiteral("Hill Farm, Dryer 2"),
+             QByteArrayLiteral("--limit"), QByteArrayLiteral("Moisture Out:14:16"), QByteArrayLiteral("--limit"),
+             QByteArrayLiteral("Grain Temp in Dryer::120"), QByteArrayLiteral("--paper"), QByteArrayLiteral("A4")});
+        if (mb < 0)
+            state.SkipWithError("sorvant-export failed");
+        peak = std::max(peak, mb);
+    }
+    state.counters["peak_MB"] = peak;
+    state.counters["pdf_KB"] = double(QFileInfo(pdf).size()) / 1024.0;
+}
+BENCHMARK(BM_ReportPdfProcess)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(7);
 
 } // namespace
 
