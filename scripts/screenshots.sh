@@ -198,3 +198,9 @@ keys Escape
 "$exporter" "$work/logs/short.dat" --step 5 --paper A4 --pdf "$work/sheet.pdf"
 pdftoppm -f 1 -l 1 -r 50 -png -singlefile "$work/sheet.pdf" "$out/spreadsheet-printout-1"
 echo "screenshots: $out/spreadsheet-printout-1.png"
+
+# --- the first page of a drying report --------------------------------------
+"$exporter" "$work/logs/dryer3.dat" --paper A4 --title "Hill Farm, Dryer 2" --limit "Moisture Out:14:16" \
+    --limit "Grain Temp in Dryer::178" --report-pdf "$work/report.pdf"
+pdftoppm -f 1 -l 1 -r 80 -png -singlefile "$work/report.pdf" "$out/drying-report-1"
+echo "screenshots: $out/drying-report-1.png"
