@@ -20,7 +20,7 @@ struct Tally {
     bool limited = false;
     RawThresholds t{LLONG_MIN, LLONG_MAX};
     int state = 0; // -1 below, 0 within, 1 above
-    std::size_t within = 0, spans = 0, outside = 0;
+    std::size_t spans = 0, outside = 0;
 
     void add(int v)
     {
@@ -31,8 +31,7 @@ struct Tally {
             return;
         const int now = int(v > t.above) - int(v < t.below);
         // A span starts where a record leaves the range or jumps across it.
-        spans += std::size_t(now != 0 && now != state);
-        within += std::size_t(now == 0);
+        spans += std::size_t((now != 0) & (now != state));
         outside += std::size_t(now != 0);
         state = now;
     }
@@ -114,7 +113,7 @@ LogStatistics computeLogStatistics(const LogRecord *records, std::size_t count, 
         out.lowestRaw = t.lowest;
         out.highestRaw = t.highest;
         out.sumRaw = t.sum;
-        out.withinRecords = t.within;
+        out.withinRecords = t.limited ? count - t.outside : 0;
         out.spans = t.spans;
         out.outsideRecords = t.outside;
     }

@@ -20,6 +20,8 @@
 #include <QPrinter>
 #include <QVBoxLayout>
 
+#include <optional>
+
 namespace sorvant {
 
 namespace {
@@ -114,11 +116,15 @@ void ReportCommand::PrintReport1Click()
         return;
     m_title = ask.title();
 
-    BusyJob job;
-    const DryingReport report(m_form.logStore(), m_form.overviewCommands()->limits(),
-                              reportInput(m_title, m_form.CurrentFile, QDate::currentDate(), m_form.locale()));
-    QPrinter &printer = m_form.printer();
-    ReportPreviewDocument document(printer, report);
+    // The busy pointer while the figures are made, not while the preview is open.
+    std::optional<DryingReport> made;
+    {
+        BusyJob job;
+        made.emplace(m_form.logStore(), m_form.overviewCommands()->limits(),
+                     reportInput(m_title, m_form.CurrentFile, QDate::currentDate(), m_form.locale()));
+    }
+    const DryingReport &report = *made;
+    ReportPreviewDocument document(m_form.printer(), report);
     TPrintPreviewForm preview(&m_form);
     preview.setWindowTitle(QStringLiteral("Report Preview"));
     preview.setDocument(&document);

@@ -36,10 +36,10 @@ ReportPlan::ReportPlan(const ReportContent &content, int pageWidth, int pageHeig
     m_bodyBottom = std::max(1, m_H - lineHeight(ReportStyle::Small) - kFooterGap);
     newPage();
 
-    addText(ReportStyle::Heading, 0, content.heading);
+    addText(ReportStyle::Heading, 0, fitted(ReportStyle::Heading, content.heading, m_W));
     m_y += 10;
     if (!content.title.isEmpty())
-        addText(ReportStyle::Title, 0, content.title);
+        addText(ReportStyle::Title, 0, fitted(ReportStyle::Title, content.title, m_W));
     m_y += 30;
 
     int labelWidth = 0;
@@ -49,12 +49,13 @@ ReportPlan::ReportPlan(const ReportContent &content, int pageWidth, int pageHeig
         const int h = std::max(lineHeight(ReportStyle::Label), lineHeight(ReportStyle::Body));
         ensureRoom(h);
         m_pages.back().texts.push_back({ReportStyle::Label, 0, m_y, label + QLatin1Char(':')});
-        m_pages.back().texts.push_back({ReportStyle::Body, labelWidth + kFactGap, m_y, value});
+        m_pages.back().texts.push_back(
+            {ReportStyle::Body, labelWidth + kFactGap, m_y, fitted(ReportStyle::Body, value, m_W - labelWidth - kFactGap)});
         m_y += h + 6;
     }
     if (!content.note.isEmpty()) {
         m_y += kSectionGap;
-        addText(ReportStyle::Section, 0, content.note);
+        addText(ReportStyle::Section, 0, fitted(ReportStyle::Section, content.note, m_W));
     }
 
     if (content.overview) {
@@ -69,7 +70,7 @@ ReportPlan::ReportPlan(const ReportContent &content, int pageWidth, int pageHeig
         m_pages.back().overview = QRect(0, m_y, m_W, height);
         m_y += height + 10;
         if (!content.overviewNote.isEmpty())
-            addText(ReportStyle::Small, 0, content.overviewNote);
+            addText(ReportStyle::Small, 0, fitted(ReportStyle::Small, content.overviewNote, m_W));
     }
 
     for (const ReportTable &table : content.tables)
@@ -105,6 +106,23 @@ void ReportPlan::addText(ReportStyle style, int x, const QString &text)
     ensureRoom(h);
     m_pages.back().texts.push_back({style, x, m_y, text});
     m_y += h;
+}
+
+QString ReportPlan::fitted(ReportStyle style, const QString &text, int room)
+{
+    if (width(style, text) <= room)
+        return text;
+    const QChar ellipsis(0x2026);
+    // Halving the cut finds the longest start that fits in a few measurements.
+    qsizetype fits = 0, wide = text.size();
+    while (wide - fits > 1) {
+        const qsizetype mid = (fits + wide) / 2;
+        if (width(style, text.left(mid) + ellipsis) <= room)
+            fits = mid;
+        else
+            wide = mid;
+    }
+    return text.left(fits) + ellipsis;
 }
 
 void ReportPlan::addTable(const ReportTable &table)

@@ -60,6 +60,9 @@ private:
     void ensureRoom(int height);
     void newPage();
     void addText(ReportStyle style, int x, const QString &text);
+    // `text` cut to `room` with an ellipsis when it is wider (a long file
+    // name or title stays on its line and on the paper).
+    QString fitted(ReportStyle style, const QString &text, int room);
     void addTable(const ReportTable &table);
     void addPageNumbers();
 
