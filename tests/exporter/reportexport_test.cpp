@@ -114,6 +114,14 @@ TEST_F(ReportExportTest, EveryFigureOfAHandWorkedLog)
     const pdfwords::Word *number = page.find(QStringLiteral("Page"));
     ASSERT_NE(number, nullptr);
     EXPECT_GT(number->yMin, page.height * 0.9);
+
+    // The overview is drawn as lines and areas, sharp at any size: the
+    // page holds no picture (pdfimages lists none below its two headings).
+    QProcess images;
+    images.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), path("report.pdf")});
+    ASSERT_TRUE(images.waitForFinished(30000));
+    const QList<QByteArray> listed = images.readAllStandardOutput().trimmed().split('\n');
+    EXPECT_EQ(listed.size(), 2) << listed.join('\n').constData();
 }
 
 TEST_F(ReportExportTest, RegionalDecimalSeparatorAndDate)
