@@ -4,6 +4,7 @@
 #include "views/overviewconfig.h"
 #include "views/spreadsheetconfig.h"
 
+#include "exporterrun.h"
 #include "logbytes.h"
 
 #include <QGuiApplication>
@@ -18,24 +19,11 @@ using namespace sorvant;
 
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    QByteArray err;
-};
+using exporterrun::Outcome;
 
-Outcome runExporter(const QStringList &args)
+Outcome runExporter(const QStringList &args, const QStringList &env = {})
 {
-    QProcess p;
-    p.start(QStringLiteral(SORVANT_BINARY_DIR "/tools/sorvant-export"), args);
-    Outcome r;
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.exitCode = p.exitCode();
-    r.err = p.readAllStandardError();
-    return r;
+    return exporterrun::run(args, env);
 }
 
 class OverviewExportTest : public ::testing::Test

@@ -1,4 +1,5 @@
 // sorvant-export --report-pdf, run as a process and read back with pdftotext.
+#include "exporterrun.h"
 #include "logbytes.h"
 #include "pdfwords.h"
 #include "reportlines.h"
@@ -12,28 +13,11 @@
 
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    QByteArray err;
-};
+using exporterrun::Outcome;
 
 Outcome runExporter(const QStringList &args, const QStringList &env = {})
 {
-    QProcess p;
-    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-    for (const QString &kv : env)
-        e.insert(kv.section(QLatin1Char('='), 0, 0), kv.section(QLatin1Char('='), 1));
-    p.setProcessEnvironment(e);
-    p.start(QStringLiteral(SORVANT_BINARY_DIR "/tools/sorvant-export"), args);
-    Outcome r;
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.exitCode = p.exitCode();
-    r.err = p.readAllStandardError();
-    return r;
+    return exporterrun::run(args, env);
 }
 
 class ReportExportTest : public ::testing::Test

@@ -2,17 +2,18 @@
 // dialog, and pages that match sorvant-export --report-pdf word for word.
 #include "shellfixture.h"
 
+#include "output/printing/printersetupdialog.h"
 #include "output/printing/printpreview.h"
 #include "shell/overviewcommands.h"
 #include "shell/reportcommand.h"
 
+#include "exporterrun.h"
 #include "pdfwords.h"
 #include "reportlines.h"
 
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrinter>
-#include <QProcess>
 
 #include <cmath>
 
@@ -114,18 +115,13 @@ TEST_F(ReportTest, WindowPrintsWhatTheExporterWritesWordForWord)
     EXPECT_TRUE(portrait);
     EXPECT_EQ(form->printer().pageLayout().orientation(), QPageLayout::Landscape);
 
-    QProcess exporter;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-    exporter.setProcessEnvironment(env);
     const QString exported = temp.filePath(QStringLiteral("out/exported.pdf"));
-    exporter.start(QStringLiteral(SORVANT_BINARY_DIR "/tools/sorvant-export"),
-                   {log, QStringLiteral("--report-pdf"), exported, QStringLiteral("--title"),
-                    QStringLiteral("Hill Farm, Dryer 2"), QStringLiteral("--limit"), QStringLiteral("Moisture Out:14:16"),
-                    QStringLiteral("--limit"), QStringLiteral("Grain Temp in Dryer::170"), QStringLiteral("--paper"),
-                    QStringLiteral("A4")});
-    ASSERT_TRUE(exporter.waitForFinished(60000));
-    ASSERT_EQ(exporter.exitCode(), 0) << exporter.readAllStandardError().constData();
+    const exporterrun::Outcome r = exporterrun::run(
+        {log, QStringLiteral("--report-pdf"), exported, QStringLiteral("--title"), QStringLiteral("Hill Farm, Dryer 2"),
+         QStringLiteral("--limit"), QStringLiteral("Moisture Out:14:16"), QStringLiteral("--limit"),
+         QStringLiteral("Grain Temp in Dryer::170"), QStringLiteral("--paper"), QStringLiteral("A4")},
+        {QStringLiteral("LC_ALL=C")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
 
     const auto window = pdfwords::read(pdfPath());
     const auto tool = pdfwords::read(exported);
@@ -145,6 +141,33 @@ TEST_F(ReportTest, WindowPrintsWhatTheExporterWritesWordForWord)
     const QStringList lines = reportlines::lines(window[0]);
     EXPECT_TRUE(lines.contains(QStringLiteral("Hill Farm, Dryer 2")));
     EXPECT_TRUE(lines.contains(QStringLiteral("Log file: hill.dat")));
+}
+
+TEST_F(ReportTest, PrintSetupInThePreviewLaysTheReportOutOnTheNewPaper)
+{
+    auto form = makePrintingForm();
+    answerOpen(writeDryingLog());
+    form->OpenButtonClick();
+    scriptTitle(QStringLiteral("Hill Farm"));
+    double a4 = 0, letter = 0;
+    dialogs.dialogScripts.push_back([&](QDialog &dialog) {
+        auto &preview = static_cast<TPrintPreviewForm &>(dialog);
+        const QRect before = preview.pagesView()->pageRect(0);
+        a4 = double(before.height()) / before.width();
+        dialogs.dialogScripts.push_back([](QDialog &setupDialog) {
+            EXPECT_TRUE(static_cast<TPrinterSetupDialog &>(setupDialog).selectPaper(QPageSize(QPageSize::Letter)));
+            return int(QDialog::Accepted);
+        });
+        preview.setupAction()->trigger();
+        const QRect after = preview.pagesView()->pageRect(0);
+        letter = double(after.height()) / after.width();
+        return int(QDialog::Rejected);
+    });
+    form->PrintReport1->trigger();
+    // Portrait both times, whatever the printer's own orientation.
+    EXPECT_NEAR(a4, 297.0 / 210.0, 0.01);
+    EXPECT_NEAR(letter, 11.0 / 8.5, 0.01);
+    EXPECT_EQ(form->printer().pageLayout().pageSize().id(), QPageSize::Letter);
 }
 
 TEST_F(ReportTest, TheTitleIsRememberedBetweenRunsAndCancelPrintsNothing)
