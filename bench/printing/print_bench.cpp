@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 
 #include "dryingrun.h"
+#include "fulllogfile.h"
 #include "processpeak.h"
 
 #include <benchmark/benchmark.h>
@@ -124,18 +125,7 @@ void BM_PagesIntoPdf(benchmark::State &state)
 }
 BENCHMARK(BM_PagesIntoPdf)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
-// A full log file, made once.
-const QString &fullLogFile()
-{
-    static QTemporaryDir dir;
-    static const QString path = [] {
-        const QString p = dir.filePath(QStringLiteral("full.dat"));
-        QProcess::execute(QStringLiteral(SORVANT_BINARY_DIR "/tools/make-sample-log"),
-                          {p, QStringLiteral("--records"), QStringLiteral("720000")});
-        return p;
-    }();
-    return path;
-}
+using sorvant::bench::fullLogFile;
 
 // Runs sorvant-export once; returns the child's peak resident memory in MB.
 double runExport(const QStringList &args)

@@ -2,12 +2,12 @@
 // a two-sided limit on every quantity, and the whole sorvant-export
 // --report-pdf process (start, load, figures, overview, PDF written).
 #include "dryingrun.h"
+#include "fulllogfile.h"
 #include "processpeak.h"
 
 #include "logdata/logstatistics.h"
 
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -57,22 +57,9 @@ void BM_Statistics(benchmark::State &state)
 }
 BENCHMARK(BM_Statistics)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
 
-// A full log file from the demo-log tool, made once.
-const QString &fullLogFile()
-{
-    static QTemporaryDir dir;
-    static const QString path = [] {
-        const QString p = dir.filePath(QStringLiteral("full.dat"));
-        QProcess::execute(QStringLiteral(SORVANT_BINARY_DIR "/tools/make-sample-log"),
-                          {p, QStringLiteral("--records"), QStringLiteral("720000")});
-        return p;
-    }();
-    return path;
-}
-
 void BM_ReportPdfProcess(benchmark::State &state)
 {
-    const QByteArray log = fullLogFile().toLocal8Bit();
+    const QByteArray log = bench::fullLogFile().toLocal8Bit();
     QTemporaryDir out;
     const QString pdf = out.filePath(QStringLiteral("report.pdf"));
     double peak = 0;
