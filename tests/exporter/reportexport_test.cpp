@@ -106,6 +106,12 @@ TEST_F(ReportExportTest, EveryFigureOfAHandWorkedLog)
     ASSERT_TRUE(images.waitForFinished(30000));
     const QList<QByteArray> listed = images.readAllStandardOutput().trimmed().split('\n');
     EXPECT_EQ(listed.size(), 2) << listed.join('\n').constData();
+
+    // The document is named after the log, as the print system lists the job.
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {path("report.pdf")});
+    ASSERT_TRUE(info.waitForFinished(30000));
+    EXPECT_TRUE(info.readAllStandardOutput().contains("Drying Report - hill farm.dat"));
 }
 
 TEST_F(ReportExportTest, RegionalDecimalSeparatorAndDate)

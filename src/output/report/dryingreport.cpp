@@ -46,12 +46,8 @@ DryingReport::DryingReport(const LogStore &store, const Limits &limits, const Re
 
 QString DryingReport::documentName() const
 {
-    QString name = m_content.heading;
-    for (const auto &[label, value] : m_content.facts) {
-        if (label == QLatin1String("Log file") && !value.isEmpty())
-            name += QStringLiteral(" - ") + value;
-    }
-    return name;
+    return m_content.fileName.isEmpty() ? m_content.heading
+                                        : m_content.heading + QStringLiteral(" - ") + m_content.fileName;
 }
 
 void DryingReport::drawPage(QPainter &painter, const ReportPlan &plan, int index, double dpiX, double dpiY) const

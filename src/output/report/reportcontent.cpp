@@ -142,6 +142,7 @@ ReportContent buildReportContent(const LogStatistics &stats, const LogRecord *re
     ReportContent c;
     c.heading = QStringLiteral("Drying Report");
     c.title = input.title.simplified();
+    c.fileName = input.fileName;
     c.facts.emplace_back(QStringLiteral("Log file"), input.fileName);
     const std::size_t n = stats.records;
     if (n > 0) {

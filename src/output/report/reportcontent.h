@@ -40,6 +40,7 @@ struct ReportTable {
 struct ReportContent {
     QString heading;  // "Drying Report"
     QString title;    // the user's title, may be empty
+    QString fileName; // the log's
     std::vector<std::pair<QString, QString>> facts; // "Log file" -> "run.dat"
     QString note;     // a log without records says so here; empty otherwise
     bool overview = false;
