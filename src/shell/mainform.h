@@ -158,6 +158,13 @@ public:
     // The same guard for one call; false when the command failed.
     bool runGuarded(const std::function<void()> &command);
 
+    // The print dialog over the current printer, after a warning when its
+    // printer has gone; false on Cancel. The paper chosen for this printer
+    // stays where the dialog only put the driver's default back.
+    bool runPrintDialog(QWidget *parent);
+    // The printer set-up dialog over the current printer; true on OK.
+    bool runPrinterSetup(QWidget *parent);
+
 public slots:
     void OpenButtonClick();
     void Exit1Click();
@@ -172,13 +179,6 @@ public slots:
     // Shows the pages the Print command would print for the view that is shown.
     void PrintPreview1Click();
 
-public:
-    // The print dialog over the current printer, after a warning when its
-    // printer has gone; false on Cancel. The paper chosen for this printer
-    // stays where the dialog only put the driver's default back.
-    bool runPrintDialog(QWidget *parent);
-
-public slots:
     // Loads CurrentFile at SampleInterval into the spreadsheet and the chart.
     void LoadLog();
 
@@ -228,8 +228,6 @@ private:
     void openPendingWhenFree();
     // Tells the user when the printer chosen earlier has gone.
     void warnOfMissingPrinter(QWidget *parent);
-    // The printer set-up dialog over the current printer; true on OK.
-    bool runPrinterSetup(QWidget *parent);
     void centreOnScreen();
 
     DialogHost &m_dialogs;

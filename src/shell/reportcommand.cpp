@@ -3,7 +3,6 @@
 #include "errordisplay.h"
 #include "mainform.h"
 #include "overviewcommands.h"
-#include "output/printing/printersetupdialog.h"
 #include "output/printing/printpreview.h"
 #include "output/printing/qtprinterdevice.h"
 #include "output/report/dryingreport.h"
@@ -131,8 +130,7 @@ void ReportCommand::PrintReport1Click()
     // The report follows the printer's paper: laid out again after Print Setup
     // and after the print dialog.
     preview.setSetupAction([this, &preview, &document] {
-        TPrinterSetupDialog dialog(m_form.printer(), m_form.dialogs(), &preview);
-        if (m_form.dialogs().execDialog(dialog) != QDialog::Accepted)
+        if (!m_form.runPrinterSetup(&preview))
             return false;
         document.refresh();
         return true;
