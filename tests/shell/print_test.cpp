@@ -317,7 +317,8 @@ public:
 TEST_F(PrintTest, ALongPrintoutKeepsTheWindowPaintedUnderTheBusyPointerAndHoldsAClose)
 {
     auto form = makePrintingForm();
-    loadRows(*form, 25 * 2500);
+    // Pages enough that the job outlasts several frames even on an idle machine.
+    loadRows(*form, 25 * 10000);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     PaintCounter counter;
