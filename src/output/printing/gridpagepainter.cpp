@@ -52,7 +52,8 @@ Qt::PenStyle penStyle(TPrintPenStyle style)
 
 } // namespace
 
-GridPagePainter::GridPagePainter(const GridPagePlan &plan) : m_plan(plan)
+GridPagePainter::GridPagePainter(const GridPagePlan &plan, PrintTextMeasurer *measurer)
+    : m_plan(plan), m_measurer(measurer ? *measurer : plan.measurer())
 {
     const double k = plan.k();
     const QPalette palette = printPalette();
@@ -64,8 +65,8 @@ GridPagePainter::GridPagePainter(const GridPagePlan &plan) : m_plan(plan)
     };
     m_data = make(plan.cellFont(false));
     m_fixed = make(plan.cellFont(true));
-    m_dataLine = plan.measurer().lineHeight(plan.cellFont(false), k);
-    m_fixedLine = plan.measurer().lineHeight(plan.cellFont(true), k);
+    m_dataLine = m_measurer.lineHeight(plan.cellFont(false), k);
+    m_fixedLine = m_measurer.lineHeight(plan.cellFont(true), k);
 }
 
 GridPagePainter::~GridPagePainter() = default;
@@ -190,7 +191,7 @@ void GridPagePainter::drawPage(QPainter &painter, int index, const QDateTime &no
     painter.scale(dpiX / 254.0 / kUnit, dpiY / 254.0 / kUnit);
     painter.setBackgroundMode(Qt::TransparentMode);
 
-    drawTexts(painter, m_plan.pageTexts(index, now));
+    drawTexts(painter, m_plan.pageTexts(index, now, m_measurer));
     drawFills(painter, page);
 
     const GridPrintTable &table = m_plan.table();

@@ -26,7 +26,9 @@ namespace sorvant {
 class GridPagePainter
 {
 public:
-    explicit GridPagePainter(const GridPagePlan &plan);
+    // `measurer` measures the header and footer texts; the plan's own when
+    // null. A painter on another thread than the plan's needs one of its own.
+    explicit GridPagePainter(const GridPagePlan &plan, PrintTextMeasurer *measurer = nullptr);
     ~GridPagePainter();
     GridPagePainter(const GridPagePainter &) = delete;
     GridPagePainter &operator=(const GridPagePainter &) = delete;
@@ -83,6 +85,7 @@ private:
     void drawTexts(QPainter &painter, const PrintPageTexts &texts);
 
     const GridPagePlan &m_plan;
+    PrintTextMeasurer &m_measurer;
     std::unique_ptr<FontCache> m_data, m_fixed;
     QHash<int, std::shared_ptr<FontCache>> m_slotFonts;
     int m_dataLine = 0, m_fixedLine = 0; // "gh" heights of the cell fonts

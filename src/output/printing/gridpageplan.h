@@ -175,7 +175,11 @@ public:
 
     GridPage page(int index) const;
     // The header and footer of a page, composed at `now`.
-    PrintPageTexts pageTexts(int index, const QDateTime &now) const;
+    PrintPageTexts pageTexts(int index, const QDateTime &now) const { return pageTexts(index, now, m_measurer); }
+    // The same, measured with `measurer`: the plan's own measurer belongs to
+    // the thread that made the plan, and page() and this are all that other
+    // threads may call.
+    PrintPageTexts pageTexts(int index, const QDateTime &now, PrintTextMeasurer &measurer) const;
 
     // The cell font of a cell (fixed or not), unscaled.
     const TPrintFont &cellFont(bool fixedCell) const { return fixedCell ? m_fixedCellFont : m_dataCellFont; }
