@@ -22,9 +22,36 @@ QString faceKey(const TPrintFont &font)
 } // namespace
 
 struct QtPrintTextMeasurer::Face {
-    explicit Face(const QFont &font) : metrics(font) {}
+    explicit Face(const QFont &f) : font(f), metrics(f) {}
+    QFont font;
     QFontMetricsF metrics;
     int digits = -1; // unknown, 0 no, 1 yes
+    int numbersState = 0; // numbers measured from their characters: 0 not known yet, 1 yes, -1 no
+    NumberLayout numbers;
+    std::string latin1;
+
+    // The advance of `text` as the font metrics give it.
+    qreal advance(QStringView text)
+    {
+        if (numbersState >= 0 && NumberLayout::isNumber(text, latin1)) {
+            if (numbersState == 0)
+                numbersState = layOutNumbers() ? 1 : -1;
+            if (numbersState > 0)
+                return numbers.width(latin1);
+        }
+        return metrics.horizontalAdvance(text.toString());
+    }
+    bool layOutNumbers()
+    {
+        if (!numbers.build(font))
+            return false;
+        for (const std::string &text : NumberLayout::checkedTexts()) {
+            if (metrics.horizontalAdvance(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())))
+                != numbers.width(text))
+                return false;
+        }
+        return true;
+    }
 };
 
 QtPrintTextMeasurer::QtPrintTextMeasurer()
@@ -64,7 +91,7 @@ QtPrintTextMeasurer::Face &QtPrintTextMeasurer::face(const TPrintFont &font)
 int QtPrintTextMeasurer::textWidth(const TPrintFont &font, double k, QStringView text)
 {
     const double scale = static_cast<double>(printCharHeight(font.Size, k)) / kReferencePixels;
-    return boundedPlanLength(std::round(face(font).metrics.horizontalAdvance(text.toString()) * scale));
+    return boundedPlanLength(std::round(face(font).advance(text) * scale));
 }
 
 int QtPrintTextMeasurer::lineHeight(const TPrintFont &font, double k)

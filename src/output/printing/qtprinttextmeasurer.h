@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gridpageplan.h"
+#include "numberlayout.h"
 
 #include <QFont>
 #include <QFontMetricsF>
