@@ -33,13 +33,15 @@ struct QtPrintTextMeasurer::Face {
     // The advance of `text` as the font metrics give it.
     qreal advance(QStringView text)
     {
-        if (numbersState >= 0 && NumberLayout::isNumber(text, latin1)) {
-            if (numbersState == 0)
-                numbersState = layOutNumbers() ? 1 : -1;
-            if (numbersState > 0)
-                return numbers.width(latin1);
-        }
+        if (numbersState >= 0 && NumberLayout::isNumber(text, latin1) && laysOutNumbers())
+            return numbers.width(latin1);
         return metrics.horizontalAdvance(text.toString());
+    }
+    bool laysOutNumbers()
+    {
+        if (numbersState == 0)
+            numbersState = layOutNumbers() ? 1 : -1;
+        return numbersState > 0;
     }
     bool layOutNumbers()
     {
@@ -98,6 +100,18 @@ int QtPrintTextMeasurer::lineHeight(const TPrintFont &font, double k)
 {
     const double scale = static_cast<double>(printCharHeight(font.Size, k)) / kReferencePixels;
     return boundedPlanLength(std::round(face(font).metrics.height() * scale));
+}
+
+std::function<int(std::string_view)> QtPrintTextMeasurer::numberWidths(const TPrintFont &font, double k)
+{
+    Face &f = face(font);
+    if (!f.laysOutNumbers())
+        return {};
+    const double scale = static_cast<double>(printCharHeight(font.Size, k)) / kReferencePixels;
+    const NumberLayout *numbers = &f.numbers; // the face stays as long as the measurer
+    return [numbers, scale](std::string_view text) {
+        return NumberLayout::isNumber(text) ? boundedPlanLength(std::round(numbers->width(text) * scale)) : -1;
+    };
 }
 
 bool QtPrintTextMeasurer::digitsShareWidth(const TPrintFont &font)
