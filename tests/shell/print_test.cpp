@@ -317,7 +317,8 @@ public:
 TEST_F(PrintTest, ALongPrintoutKeepsTheWindowPaintedUnderTheBusyPointerAndHoldsAClose)
 {
     auto form = makePrintingForm();
-    loadRows(*form, 25 * 2500);
+    // Enough pages for the job to outlast several ticks of the timer below.
+    loadRows(*form, 25 * 12000);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     PaintCounter counter;
