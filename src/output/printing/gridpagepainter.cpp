@@ -6,7 +6,6 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPalette>
-#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -89,21 +88,6 @@ GridPagePainter::FontCache &GridPagePainter::slotFont(bool top, int styleBits)
     return *found.value();
 }
 
-GridPagePainter::Shaped GridPagePainter::layOut(const QFont &font, const QString &text)
-{
-    Shaped shaped;
-    QTextLayout layout(text, font);
-    layout.setCacheEnabled(true);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    layout.endLayout();
-    if (line.isValid()) {
-        shaped.width = line.naturalTextWidth();
-        shaped.runs = layout.glyphRuns();
-    }
-    return shaped;
-}
-
 // Numbers and times are most of a log's texts, and the record numbers never
 // repeat: where the face allows, they are laid out from their characters
 // (NumberLayout) rather than shaped one by one.
@@ -134,7 +118,7 @@ const GridPagePainter::Shaped &GridPagePainter::shape(FontCache &cache, std::str
         shaped.width = cache.numbers.width(utf8);
         shaped.runs.append(run);
     } else {
-        shaped = layOut(cache.font, QString::fromUtf8(key));
+        shaped = shapeLine(cache.font, QString::fromUtf8(key));
     }
     return cache.texts.insert(QByteArray(utf8.data(), static_cast<qsizetype>(utf8.size())), std::move(shaped)).value();
 }

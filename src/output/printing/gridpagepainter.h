@@ -45,10 +45,7 @@ public:
     void setBatched(bool batched) { m_batched = batched; }
 
 private:
-    struct Shaped {
-        QList<QGlyphRun> runs;
-        double width = 0; // in drawing units
-    };
+    using Shaped = ShapedLine; // width in drawing units
     // One font of the page at its drawing size, with its shaped texts.
     struct FontCache {
         QFont font;
@@ -57,7 +54,6 @@ private:
         int numbersState = 0; // numbers laid out from their characters: 0 not known yet, 1 yes, -1 no
         NumberLayout numbers;
     };
-    static Shaped layOut(const QFont &font, const QString &text);
     static bool laysOutNumbers(FontCache &cache);
     // The glyphs of one face and colour on a page, drawn as one run.
     struct GlyphBatch {

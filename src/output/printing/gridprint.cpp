@@ -63,18 +63,30 @@ void drawPages(PrinterDevice &printer, const GridPagePlan &plan, int first, int 
         throw UserError(failure(QStringLiteral("The printer could not finish the document"), printer));
 }
 
-} // namespace
-
-void PrintGrid(PrinterDevice &printer, const GridPrintTable &table, const PrintSettings &settings,
-               ProgressSink *progress, const QDateTime &now)
+// Sets the printer up for the job, starts the document, runs `body` on it
+// and aborts the document when `body` throws.
+template <class Body>
+void runJob(PrinterDevice &printer, const PrintSettings &settings, const Body &body)
 {
     if (!settings.UseDefaultOrientation)
         printer.setOrientation(settings.Orientation);
     printer.setDocName(settings.JobName);
     if (!printer.beginDocument())
         throw UserError(failure(QStringLiteral("The printer could not start the document"), printer));
-
     try {
+        body();
+    } catch (...) {
+        printer.abortDocument();
+        throw;
+    }
+}
+
+} // namespace
+
+void PrintGrid(PrinterDevice &printer, const GridPrintTable &table, const PrintSettings &settings,
+               ProgressSink *progress, const QDateTime &now)
+{
+    runJob(printer, settings, [&] {
         const QSize pixels = printer.printableSizePixels();
         const int W = printLength(pixels.width(), std::max(1, printer.resolutionX()));
         const int H = printLength(pixels.height(), std::max(1, printer.resolutionY()));
@@ -91,27 +103,13 @@ void PrintGrid(PrinterDevice &printer, const GridPrintTable &table, const PrintS
             progress->setMaximum(pages);
         }
         drawPages(printer, plan, 0, pages, nullptr, progress, now);
-    } catch (...) {
-        printer.abortDocument();
-        throw;
-    }
+    });
 }
 
 void PrintGridPages(PrinterDevice &printer, const GridPagePlan &plan, int first, int last,
                     PrintTextMeasurer &measurer, const QDateTime &now)
 {
-    const PrintSettings &settings = plan.settings();
-    if (!settings.UseDefaultOrientation)
-        printer.setOrientation(settings.Orientation);
-    printer.setDocName(settings.JobName);
-    if (!printer.beginDocument())
-        throw UserError(failure(QStringLiteral("The printer could not start the document"), printer));
-    try {
-        drawPages(printer, plan, first, last, &measurer, nullptr, now);
-    } catch (...) {
-        printer.abortDocument();
-        throw;
-    }
+    runJob(printer, plan.settings(), [&] { drawPages(printer, plan, first, last, &measurer, nullptr, now); });
 }
 
 } // namespace sorvant

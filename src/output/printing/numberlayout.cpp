@@ -12,26 +12,6 @@ namespace {
 
 constexpr std::string_view kChars = "0123456789-.,:";
 
-struct Shaped {
-    QList<QGlyphRun> runs;
-    double width = 0;
-};
-
-Shaped shape(const QFont &font, std::string_view text)
-{
-    Shaped shaped;
-    QTextLayout layout(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())), font);
-    layout.setCacheEnabled(true);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    layout.endLayout();
-    if (line.isValid()) {
-        shaped.width = line.naturalTextWidth();
-        shaped.runs = layout.glyphRuns();
-    }
-    return shaped;
-}
-
 // Every string of three of the characters appears once in this text (a de
 // Bruijn sequence, made from its Lyndon words in order).
 std::string runsOfThree()
@@ -58,6 +38,21 @@ std::string runsOfThree()
 }
 
 } // namespace
+
+ShapedLine shapeLine(const QFont &font, const QString &text)
+{
+    ShapedLine shaped;
+    QTextLayout layout(text, font);
+    layout.setCacheEnabled(true);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (line.isValid()) {
+        shaped.width = line.naturalTextWidth();
+        shaped.runs = layout.glyphRuns();
+    }
+    return shaped;
+}
 
 int NumberLayout::slot(char c)
 {
@@ -100,7 +95,7 @@ bool NumberLayout::build(const QFont &font)
 {
     m_usable = false;
     for (std::size_t i = 0; i < kChars.size(); ++i) {
-        const Shaped one = shape(font, kChars.substr(i, 1));
+        const ShapedLine one = shapeLine(font, QString(QLatin1Char(kChars[i])));
         if (one.runs.size() != 1 || one.runs[0].glyphIndexes().size() != 1
             || one.runs[0].flags() != QGlyphRun::GlyphRunFlags())
             return false;
@@ -115,7 +110,7 @@ bool NumberLayout::build(const QFont &font)
     for (std::size_t a = 0; a < kChars.size(); ++a) {
         for (std::size_t b = 0; b < kChars.size(); ++b) {
             const std::string pair{kChars[a], kChars[b]};
-            const Shaped two = shape(font, pair);
+            const ShapedLine two = shapeLine(font, QString::fromLatin1(pair.data(), 2));
             if (two.runs.size() != 1 || two.runs[0].positions().size() != 2)
                 return false;
             m_kerning[a][b] = two.runs[0].positions()[1].x() - m_glyphs[b].offset.x() - m_glyphs[a].advance;
@@ -132,7 +127,7 @@ bool NumberLayout::build(const QFont &font)
 
 bool NumberLayout::fits(const QFont &font, std::string_view text) const
 {
-    const Shaped shaped = shape(font, text);
+    const ShapedLine shaped = shapeLine(font, QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
     if (shaped.runs.size() != 1)
         return false;
     const QGlyphRun &run = shaped.runs[0];

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QGlyphRun>
 #include <QList>
 #include <QPointF>
 #include <QRawFont>
@@ -12,6 +13,13 @@
 #include <vector>
 
 namespace sorvant {
+
+// One line of text as QTextLayout shapes it: its glyph runs and its natural width.
+struct ShapedLine {
+    QList<QGlyphRun> runs;
+    double width = 0;
+};
+ShapedLine shapeLine(const QFont &font, const QString &text);
 
 // Lays out numbers and times of day (texts of "0123456789-.,:" only) from a
 // table of their characters' glyphs, advances and pair kerning, instead of
