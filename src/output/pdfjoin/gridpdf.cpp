@@ -27,6 +27,9 @@ constexpr int kMinPagesPerPart = 48;
 // Parts per thread: a thread slowed down by other work on the machine
 // leaves the parts it has not started to the others.
 constexpr int kPartsPerThread = 4;
+// Threads beyond this gain little (the plan and the joining are one
+// thread's work) and each costs memory.
+constexpr int kMaxThreads = 8;
 
 std::unique_ptr<PrinterDevice> makePrinter(const GridPdfJob &job, QIODevice *output)
 {
@@ -40,7 +43,7 @@ std::unique_ptr<PrinterDevice> makePrinter(const GridPdfJob &job, QIODevice *out
 void PrintGridPdf(QIODevice &output, const GridPrintTable &table, const PrintSettings &settings, const GridPdfJob &job,
                   const QDateTime &now)
 {
-    const int threads = job.threads > 0 ? job.threads : std::max(1, QThread::idealThreadCount());
+    const int threads = job.threads > 0 ? job.threads : std::clamp(QThread::idealThreadCount(), 1, kMaxThreads);
     if (threads == 1) {
         const auto printer = makePrinter(job, &output);
         PrintGrid(*printer, table, settings, nullptr, now);

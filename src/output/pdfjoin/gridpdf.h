@@ -20,8 +20,9 @@ struct GridPdfJob {
     // PDF printer of that paper has them.
     QPageLayout layout;
     int resolution = 1200;
-    // Threads drawing pages at once: 0 one a processor core, 1 one document
-    // drawn straight into the output, as the print dialog's PDF printer does.
+    // Threads drawing pages at once: 0 one a processor core (eight at the
+    // most), 1 one document drawn straight into the output, as the print
+    // dialog's PDF printer does.
     int threads = 0;
     // Pages a thread draws into a document of its own before the documents
     // are joined; 0 chooses from the page total and the threads.
