@@ -121,6 +121,28 @@ public:
     QString errorString() const override { return QStringLiteral("no room left on the device"); }
 };
 
+// A printer that draws into a PDF of its own and leaves in its output
+// something that is no PDF: a part damaged on its way.
+class GarblingPrinter : public PdfWriterDevice
+{
+public:
+    GarblingPrinter(QIODevice *output, const QPageLayout &layout, int resolution)
+        : PdfWriterDevice(&m_kept, layout, resolution), m_output(output)
+    {
+        m_kept.open(QIODevice::WriteOnly);
+    }
+    bool endDocument() override
+    {
+        const bool ended = PdfWriterDevice::endDocument();
+        m_output->write("%PDF-1.4\nnot a document\n");
+        return ended;
+    }
+
+private:
+    QBuffer m_kept;
+    QIODevice *m_output;
+};
+
 } // namespace
 
 TEST(GridPdf, PagesDrawnOnSeveralThreadsReadAsTheOneDocument)
@@ -192,4 +214,27 @@ TEST(GridPdf, ARangeThatFailsFailsThePrintoutWithItsReason)
         EXPECT_GE(made, refusing) << "the refusing printer was made";
         EXPECT_TRUE(pdf.isEmpty()) << "nothing of the printout reaches the output";
     }
+}
+
+TEST(GridPdf, APartThatCannotBeJoinedFailsThePrintout)
+{
+    const FakeTable table = longTable();
+    GridPdfJob job = pdfJob(2, 2);
+    std::atomic<int> made{0};
+    job.printer = [&](QIODevice *output) -> std::unique_ptr<PrinterDevice> {
+        if (++made == 4)
+            return std::make_unique<GarblingPrinter>(output, job.layout, job.resolution);
+        return std::make_unique<PdfWriterDevice>(output, job.layout, job.resolution);
+    };
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
+    try {
+        PrintGridPdf(buffer, table, setups().front().settings, job);
+        ADD_FAILURE() << "the printout was reported as made";
+    } catch (const UserError &e) {
+        EXPECT_TRUE(e.text().startsWith(QStringLiteral("The pages could not be joined into one document: ")))
+            << e.text().toStdString();
+    }
+    EXPECT_TRUE(pdf.isEmpty());
 }

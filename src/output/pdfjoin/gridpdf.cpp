@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -75,14 +76,32 @@ void PrintGridPdf(QIODevice &output, const GridPrintTable &table, const PrintSet
         return;
     }
 
+    // The threads draw the parts, taking the next one as they finish one;
+    // this thread joins them in order as they come in, while the others are
+    // still drawing.
     std::vector<QByteArray> documents(static_cast<std::size_t>(parts));
+    std::vector<char> drawn(static_cast<std::size_t>(parts), 0);
     std::atomic<int> nextPart{0};
-    std::atomic<bool> failed{false};
-    std::mutex errorLock;
+    std::mutex lock;
+    std::condition_variable partDrawn;
+    bool failed = false; // under `lock`
     QString error;
+    const auto fail = [&](const QString &why) {
+        const std::lock_guard<std::mutex> guard(lock);
+        if (!failed) {
+            failed = true;
+            error = why;
+        }
+        partDrawn.notify_all();
+    };
     const auto work = [&] {
-        QtPrintTextMeasurer ownMeasurer; // the plan's belongs to this thread
-        for (int part = nextPart++; part < parts && !failed; part = nextPart++) {
+        QtPrintTextMeasurer ownMeasurer; // the plan's belongs to the joining thread
+        for (int part = nextPart++; part < parts; part = nextPart++) {
+            {
+                const std::lock_guard<std::mutex> guard(lock);
+                if (failed)
+                    return;
+            }
             try {
                 QBuffer buffer(&documents[static_cast<std::size_t>(part)]);
                 buffer.open(QIODevice::WriteOnly);
@@ -90,22 +109,40 @@ void PrintGridPdf(QIODevice &output, const GridPrintTable &table, const PrintSet
                 PrintGridPages(*printer, plan, part * perPart, std::min(pages, (part + 1) * perPart), ownMeasurer,
                                now);
             } catch (const UserError &e) {
-                const std::lock_guard<std::mutex> lock(errorLock);
-                if (!failed.exchange(true))
-                    error = e.text();
+                fail(e.text());
+                return;
             } catch (const std::exception &e) {
-                const std::lock_guard<std::mutex> lock(errorLock);
-                if (!failed.exchange(true))
-                    error = QString::fromLocal8Bit(e.what());
+                fail(QString::fromLocal8Bit(e.what()));
+                return;
             }
+            const std::lock_guard<std::mutex> guard(lock);
+            drawn[static_cast<std::size_t>(part)] = 1;
+            partDrawn.notify_all();
         }
     };
+    PdfJoiner joiner;
     {
-        std::vector<std::thread> helpers;
-        for (int t = 1; t < std::min(threads, parts); ++t)
-            helpers.emplace_back(work);
-        work();
-        for (std::thread &t : helpers)
+        std::vector<std::thread> drawing;
+        for (int t = 0; t < std::min(threads, parts); ++t)
+            drawing.emplace_back(work);
+        try {
+            for (int part = 0; part < parts; ++part) {
+                {
+                    std::unique_lock<std::mutex> guard(lock);
+                    partDrawn.wait(guard, [&] { return failed || drawn[static_cast<std::size_t>(part)] != 0; });
+                    if (failed)
+                        break;
+                }
+                QString why;
+                if (!joiner.add(documents[static_cast<std::size_t>(part)], &why)) {
+                    fail(QStringLiteral("The pages could not be joined into one document: %1").arg(why));
+                    break;
+                }
+            }
+        } catch (const std::exception &e) {
+            fail(QString::fromLocal8Bit(e.what())); // out of memory, say: the threads stop all the same
+        }
+        for (std::thread &t : drawing)
             t.join();
     }
     if (failed)
@@ -117,9 +154,8 @@ void PrintGridPdf(QIODevice &output, const GridPrintTable &table, const PrintSet
     QBuffer buffer(&joined);
     buffer.open(QIODevice::WriteOnly);
     QString why;
-    if (!joinPdfDocuments(documents, buffer, &why))
+    if (!joiner.write(buffer, &why))
         throw UserError(QStringLiteral("The pages could not be joined into one document: %1").arg(why));
-    documents.clear();
     if (output.write(joined) != joined.size())
         throw UserError(QStringLiteral("The document could not be written: %1").arg(output.errorString()));
 }

@@ -7,8 +7,8 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
-#include <memory>
 #include <stdexcept>
+#include <string>
 
 namespace sorvant {
 
@@ -31,49 +31,67 @@ private:
     QIODevice &m_device;
 };
 
+bool failed(QString *error, const QString &why)
+{
+    if (error)
+        *error = why;
+    return false;
+}
+
 } // namespace
 
-bool joinPdfDocuments(const std::vector<QByteArray> &parts, QIODevice &output, QString *error)
+// qpdf reads the added documents where they are, and their streams only when
+// it writes: every part stays open until then.
+struct PdfJoiner::Parts {
+    std::vector<std::unique_ptr<QPDF>> documents;
+    std::unique_ptr<QPDFPageDocumentHelper> joined; // the pages of the first document, then the others'
+};
+
+PdfJoiner::PdfJoiner() : m_parts(std::make_unique<Parts>()) {}
+
+PdfJoiner::~PdfJoiner() = default;
+
+bool PdfJoiner::add(const QByteArray &document, QString *error)
 {
-    const auto fail = [error](const QString &why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    if (parts.empty())
-        return fail(QStringLiteral("no pages to join"));
     try {
-        // qpdf reads the parts where they are, and only when it writes:
-        // every part stays open until then.
-        std::vector<std::unique_ptr<QPDF>> documents;
-        documents.reserve(parts.size());
-        for (std::size_t i = 0; i < parts.size(); ++i) {
-            auto document = std::make_unique<QPDF>();
-            document->setSuppressWarnings(true);
-            const std::string name = "part " + std::to_string(i + 1);
-            document->processMemoryFile(name.c_str(), parts[i].constData(), static_cast<size_t>(parts[i].size()));
-            documents.push_back(std::move(document));
+        auto pdf = std::make_unique<QPDF>();
+        pdf->setSuppressWarnings(true);
+        const std::string name = "part " + std::to_string(m_parts->documents.size() + 1);
+        pdf->processMemoryFile(name.c_str(), document.constData(), static_cast<size_t>(document.size()));
+        if (!m_parts->joined) {
+            m_parts->joined = std::make_unique<QPDFPageDocumentHelper>(*pdf);
+        } else {
+            for (QPDFPageObjectHelper &page : QPDFPageDocumentHelper(*pdf).getAllPages())
+                m_parts->joined->addPage(page, false);
         }
-        QPDFPageDocumentHelper joined(*documents.front());
-        for (std::size_t i = 1; i < documents.size(); ++i) {
-            for (QPDFPageObjectHelper &page : QPDFPageDocumentHelper(*documents[i]).getAllPages())
-                joined.addPage(page, false);
-        }
+        const bool damaged = pdf->anyWarnings();
+        m_parts->documents.push_back(std::move(pdf));
+        return damaged ? failed(error, QStringLiteral("a part of the document is damaged")) : true;
+    } catch (const std::exception &e) {
+        return failed(error, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+bool PdfJoiner::write(QIODevice &output, QString *error)
+{
+    if (m_parts->documents.empty())
+        return failed(error, QStringLiteral("no pages to join"));
+    try {
         DevicePipeline pipeline(output);
-        QPDFWriter writer(*documents.front());
+        QPDFWriter writer(*m_parts->documents.front());
         writer.setOutputPipeline(&pipeline);
         // The streams go out as they came in: decoding and compressing them
         // again would cost more than drawing them did.
         writer.setDecodeLevel(qpdf_dl_none);
         writer.setCompressStreams(false);
         writer.write();
-        for (const auto &document : documents) {
+        for (const auto &document : m_parts->documents) {
             if (document->anyWarnings())
-                return fail(QStringLiteral("a part of the document was damaged"));
+                return failed(error, QStringLiteral("a part of the document is damaged"));
         }
         return true;
     } catch (const std::exception &e) {
-        return fail(QString::fromLocal8Bit(e.what()));
+        return failed(error, QString::fromLocal8Bit(e.what()));
     }
 }
 
