@@ -21,6 +21,7 @@ packages=(
   dpkg-dev                          # dpkg-shlibdeps: the Debian package's Depends line
   lintian desktop-file-utils appstream man-db  # checks of the package in the tests
   libcups2-dev                      # the queue's state and accepting flag, which Qt does not report
+  libqpdf-dev                       # joins the PDFs that sorvant-export's threads draw range by range into one
   cups cups-daemon cups-client      # a private print system (cupsd, its filters, lpadmin, cupsreject) for the print tests
 )
 

@@ -382,6 +382,10 @@ int runBatchExport(const ExportOptions &options, std::FILE *errors)
 
     const int wanted = options.jobs > 0 ? options.jobs : std::max(1, QThread::idealThreadCount());
     const int threads = std::min<int>(wanted, int(jobs.size()));
+    // The logs already keep the threads busy: a printout each draws its
+    // pages on one; a lone log's printout draws on them all.
+    for (Job &job : jobs)
+        job.options.pdfThreads = threads > 1 ? 1 : wanted;
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         for (std::size_t i = next++; i < jobs.size(); i = next++) {

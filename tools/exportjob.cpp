@@ -601,7 +601,7 @@ int runExport(const ExportOptions &o, std::FILE *errors)
     if (!o.xls.isEmpty())
         write([&] { SaveToXLS(grid, o.xls, systemDecimalSeparator()); });
     if (!o.pdf.isEmpty())
-        write([&] { writeSpreadsheetPdf(grid, printSettings, o.pdf, o.paper); });
+        write([&] { writeSpreadsheetPdf(grid, printSettings, o.pdf, o.paper, o.pdfThreads); });
     // The chart as the options set it up, seen at `size`.
     const auto chartRequest = [&o](const QSize &size) {
         ChartImageRequest request;
@@ -660,6 +660,12 @@ int runExportTool(int argc, char **argv)
     }
     if (o.batch())
         return runBatchExport(o, stderr);
+    // For the benchmark and the tests that compare the printout drawn on
+    // several threads with the one drawn as a single document.
+    bool given = false;
+    const int pdfThreads = qEnvironmentVariableIntValue("SORVANT_EXPORT_PDF_THREADS", &given);
+    if (given && pdfThreads > 0)
+        o.pdfThreads = pdfThreads;
     return runExport(o, stderr);
 }
 

@@ -31,6 +31,9 @@ struct ExportOptions {
     QString pdf;      // empty: no spreadsheet printout asked for
     QString chartPdf; // empty: no chart printout asked for
     QString paper;
+    // Threads drawing the --pdf printout: 0 one a core (eight at the most),
+    // 1 one document drawn straight into the file.
+    int pdfThreads = 0;
     // A print settings file as the "Print Data Sheet" dialog saves it; empty:
     // the starting print settings.
     QString printSettings;

@@ -1,7 +1,7 @@
 #include "pdfoutput.h"
 
+#include "output/pdfjoin/gridpdf.h"
 #include "output/printing/chartpage.h"
-#include "output/printing/gridprint.h"
 #include "output/printing/gridprinttable.h"
 #include "output/printing/pdfwriterdevice.h"
 #include "output/report/dryingreport.h"
@@ -55,12 +55,13 @@ private:
     OutputFile &m_file;
 };
 
-// Prints into a PDF written as every export is: beside the target and put in
+// Writes a PDF as every export is written: beside the target and put in
 // place only once the job has ended, so a failed job leaves nothing behind.
-void printPdf(const QString &path, const QString &paper, const std::function<void(PrinterDevice &)> &job)
+// `job` gets the page as a PDF printer of that paper has it, so the pages
+// are the ones the window's Print gives on such a printer.
+void writePdf(const QString &path, const QString &paper,
+              const std::function<void(QIODevice &output, const QPageLayout &layout, int resolution)> &job)
 {
-    // The page as a PDF printer of that paper has it, so the pages are the
-    // ones the window's Print gives on such a printer.
     QPrinter reference(QPrinter::HighResolution);
     reference.setOutputFormat(QPrinter::PdfFormat);
     if (const Paper *p = findPaper(paper))
@@ -69,10 +70,9 @@ void printPdf(const QString &path, const QString &paper, const std::function<voi
     OutputFile file(path);
     if (!file.open())
         throw UserError(QStringLiteral("Cannot Create file ") + path);
-    OutputFileDevice output(file);
     {
-        PdfWriterDevice device(&output, reference.pageLayout(), reference.resolution());
-        job(device);
+        OutputFileDevice output(file);
+        job(output, reference.pageLayout(), reference.resolution());
     }
     if (!file.commit())
         throw UserError(QStringLiteral("Error writing file %1: %2").arg(path, file.errorString()));
@@ -86,7 +86,7 @@ bool isPaperName(const QString &name)
 }
 
 void writeSpreadsheetPdf(const DataGridStore &grid, const PrintSettings &settings, const QString &path,
-                         const QString &paper)
+                         const QString &paper, int threads)
 {
     GridPrintLook look;
     look.dataFont = spreadsheetFont(false);
@@ -95,12 +95,21 @@ void writeSpreadsheetPdf(const DataGridStore &grid, const PrintSettings &setting
     look.fixedRowHeight = kFixedRowHeight;
     look.defaultRowHeight = kDefaultRowHeight;
     const DataGridPrintTable table(grid, look);
-    printPdf(path, paper, [&](PrinterDevice &device) { PrintGrid(device, table, settings); });
+    writePdf(path, paper, [&](QIODevice &output, const QPageLayout &layout, int resolution) {
+        GridPdfJob job;
+        job.layout = layout;
+        job.resolution = resolution;
+        job.threads = threads;
+        PrintGridPdf(output, table, settings, job);
+    });
 }
 
 void writeChartPdf(const ChartModel &chart, const QString &path, const QString &paper)
 {
-    printPdf(path, paper, [&](PrinterDevice &device) { PrintChartPage(device, chart, QDateTime::currentDateTime()); });
+    writePdf(path, paper, [&](QIODevice &output, const QPageLayout &layout, int resolution) {
+        PdfWriterDevice device(&output, layout, resolution);
+        PrintChartPage(device, chart, QDateTime::currentDateTime());
+    });
 }
 
 void writeReportPdf(const DryingReport &report, const QString &path, const QString &paper)

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "filelimits.h"
@@ -668,6 +669,55 @@ TEST_F(ExporterTest, BatchWritesWhatSingleRunsWriteOnAnyNumberOfThreads)
         EXPECT_EQ(pdfWordsOf(path("out1/") + name + QStringLiteral(".pdf")), words);
         EXPECT_EQ(pdfWordsOf(path("out4/") + name + QStringLiteral(".pdf")), words);
     }
+}
+
+// Lines of a poppler tool's report on `pdf`.
+QStringList popplerReport(const QString &tool, const QString &pdf)
+{
+    QProcess p;
+    p.start(tool, {pdf});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+TEST_F(ExporterTest, APrintoutDrawnOnSeveralThreadsReadsAsTheOneDrawnAsOneDocument)
+{
+    ASSERT_TRUE(pdfwords::available());
+    // About a hundred pages: parts of 48 pages on two threads.
+    const QString log = sampleLog("long.dat", 40000, 9);
+    QString words;
+    QStringList info;
+    std::vector<int> fontLines;
+    for (const char *threads : {"1", "2"}) {
+        SCOPED_TRACE(threads);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("SORVANT_EXPORT_PDF_THREADS"), QLatin1String(threads));
+        const QString pdf = path("long") + QLatin1String(threads) + QStringLiteral(".pdf");
+        const Outcome r = run(exporter(), {log, QStringLiteral("--step"), QStringLiteral("5"), QStringLiteral("--pdf"), pdf,
+                                           QStringLiteral("--paper"), QStringLiteral("A4")}, env);
+        ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+        const QString w = pdfWordsOf(pdf);
+        QStringList i;
+        for (const QString &line : popplerReport(QStringLiteral("pdfinfo"), pdf)) {
+            if (line.startsWith(QLatin1String("Title:")) || line.startsWith(QLatin1String("Creator:"))
+                || line.startsWith(QLatin1String("Pages:")) || line.startsWith(QLatin1String("Page size:")))
+                i << line.simplified();
+        }
+        fontLines.push_back(static_cast<int>(popplerReport(QStringLiteral("pdffonts"), pdf).size()));
+        if (words.isEmpty()) {
+            words = w;
+            info = i;
+            const qsizetype pages = info.indexOf(QRegularExpression(QStringLiteral("^Pages: 1[0-9][0-9]$")));
+            EXPECT_GE(pages, 0) << "more pages than two parts hold: " << info.join(QLatin1Char('|')).toStdString();
+            EXPECT_TRUE(words.contains(QStringLiteral("Record")));
+            continue;
+        }
+        EXPECT_EQ(i, info);
+        EXPECT_TRUE(w == words) << "the pages differ in their words or where they stand";
+    }
+    // Each part brings its own copy of the fonts: proof that parts were joined.
+    EXPECT_GT(fontLines[1], fontLines[0]);
 }
 
 TEST_F(ExporterTest, BatchGoesOnPastALogThatFails)

@@ -317,8 +317,8 @@ public:
 TEST_F(PrintTest, ALongPrintoutKeepsTheWindowPaintedUnderTheBusyPointerAndHoldsAClose)
 {
     auto form = makePrintingForm();
-    // Pages enough that the job outlasts several frames even on an idle machine.
-    loadRows(*form, 25 * 10000);
+    // Enough pages for the job to outlast several ticks of the timer below.
+    loadRows(*form, 25 * 12000);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     PaintCounter counter;

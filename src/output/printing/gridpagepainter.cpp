@@ -6,7 +6,6 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPalette>
-#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -23,9 +22,6 @@ constexpr int kUnit = 16;
 // Shaped texts kept per font before the cache starts again: a log's record
 // numbers never repeat, and keeping all of them would only cost memory.
 constexpr int kMaxShapedTexts = 20000;
-
-// The characters of numbers and times of day, in either decimal separator.
-constexpr const char *kComposableChars = "0123456789-.,:";
 
 QPalette printPalette()
 {
@@ -52,7 +48,8 @@ Qt::PenStyle penStyle(TPrintPenStyle style)
 
 } // namespace
 
-GridPagePainter::GridPagePainter(const GridPagePlan &plan) : m_plan(plan)
+GridPagePainter::GridPagePainter(const GridPagePlan &plan, PrintTextMeasurer *measurer)
+    : m_plan(plan), m_measurer(measurer ? *measurer : plan.measurer())
 {
     const double k = plan.k();
     const QPalette palette = printPalette();
@@ -64,8 +61,8 @@ GridPagePainter::GridPagePainter(const GridPagePlan &plan) : m_plan(plan)
     };
     m_data = make(plan.cellFont(false));
     m_fixed = make(plan.cellFont(true));
-    m_dataLine = plan.measurer().lineHeight(plan.cellFont(false), k);
-    m_fixedLine = plan.measurer().lineHeight(plan.cellFont(true), k);
+    m_dataLine = m_measurer.lineHeight(plan.cellFont(false), k);
+    m_fixedLine = m_measurer.lineHeight(plan.cellFont(true), k);
 }
 
 GridPagePainter::~GridPagePainter() = default;
@@ -91,83 +88,14 @@ GridPagePainter::FontCache &GridPagePainter::slotFont(bool top, int styleBits)
     return *found.value();
 }
 
-GridPagePainter::Shaped GridPagePainter::layOut(const QFont &font, const QString &text)
-{
-    Shaped shaped;
-    QTextLayout layout(text, font);
-    layout.setCacheEnabled(true);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    layout.endLayout();
-    if (line.isValid()) {
-        shaped.width = line.naturalTextWidth();
-        shaped.runs = layout.glyphRuns();
-    }
-    return shaped;
-}
-
 // Numbers and times are most of a log's texts, and the record numbers never
-// repeat, so shaping each one afresh is most of the cost of a page. Where
-// the face puts the characters of numbers side by side without kerning,
-// ligatures or fallback faces, a number's run is its characters' glyphs at
-// their summed advances: exactly what shaping gives (advances are whole
-// 64ths, so the sums are exact). Every pair of those characters is shaped
-// once to make sure.
-bool GridPagePainter::canCompose(FontCache &cache)
+// repeat: where the face allows, they are laid out from their characters
+// (NumberLayout) rather than shaped one by one.
+bool GridPagePainter::laysOutNumbers(FontCache &cache)
 {
-    if (cache.composable != 0)
-        return cache.composable > 0;
-    cache.composable = -1;
-    constexpr std::string_view chars = kComposableChars;
-    for (const char c : chars) {
-        const Shaped one = layOut(cache.font, QString(QLatin1Char(c)));
-        if (one.runs.size() != 1 || one.runs[0].glyphIndexes().size() != 1 || one.runs[0].flags() != QGlyphRun::GlyphRunFlags())
-            return false;
-        if (c == chars.front())
-            cache.face = one.runs[0].rawFont();
-        else if (one.runs[0].rawFont() != cache.face)
-            return false;
-        Single &single = cache.singles[static_cast<unsigned char>(c)];
-        single.glyph = one.runs[0].glyphIndexes()[0];
-        single.position = one.runs[0].positions()[0];
-        single.width = one.width;
-    }
-    for (const char a : chars) {
-        for (const char b : chars) {
-            const std::string pair{a, b};
-            const Shaped two = layOut(cache.font, QString::fromLatin1(pair.data(), 2));
-            const Shaped composed = compose(cache, pair);
-            if (two.runs.size() != 1 || two.runs[0].rawFont() != cache.face || two.width != composed.width
-                || two.runs[0].glyphIndexes() != composed.runs[0].glyphIndexes()
-                || two.runs[0].positions() != composed.runs[0].positions())
-                return false;
-        }
-    }
-    cache.composable = 1;
-    return true;
-}
-
-GridPagePainter::Shaped GridPagePainter::compose(const FontCache &cache, std::string_view text)
-{
-    QList<quint32> glyphs;
-    QList<QPointF> positions;
-    glyphs.reserve(static_cast<qsizetype>(text.size()));
-    positions.reserve(static_cast<qsizetype>(text.size()));
-    double x = 0;
-    for (const char c : text) {
-        const Single &single = cache.singles[static_cast<unsigned char>(c)];
-        glyphs.append(single.glyph);
-        positions.append(QPointF(x + single.position.x(), single.position.y()));
-        x += single.width;
-    }
-    QGlyphRun run;
-    run.setRawFont(cache.face);
-    run.setGlyphIndexes(glyphs);
-    run.setPositions(positions);
-    Shaped shaped;
-    shaped.width = x;
-    shaped.runs.append(run);
-    return shaped;
+    if (cache.numbersState == 0)
+        cache.numbersState = cache.numbers.build(cache.font) ? 1 : -1;
+    return cache.numbersState > 0;
 }
 
 const GridPagePainter::Shaped &GridPagePainter::shape(FontCache &cache, std::string_view utf8)
@@ -178,8 +106,20 @@ const GridPagePainter::Shaped &GridPagePainter::shape(FontCache &cache, std::str
         return found.value();
     if (cache.texts.size() >= kMaxShapedTexts)
         cache.texts.clear();
-    const bool number = !utf8.empty() && utf8.find_first_not_of(kComposableChars) == std::string_view::npos;
-    Shaped shaped = number && m_batched && canCompose(cache) ? compose(cache, utf8) : layOut(cache.font, QString::fromUtf8(key));
+    Shaped shaped;
+    if (m_batched && NumberLayout::isNumber(utf8) && laysOutNumbers(cache)) {
+        QGlyphRun run;
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+        cache.numbers.appendGlyphs(utf8, QPointF(0, 0), glyphs, positions);
+        run.setRawFont(cache.numbers.face());
+        run.setGlyphIndexes(glyphs);
+        run.setPositions(positions);
+        shaped.width = cache.numbers.width(utf8);
+        shaped.runs.append(run);
+    } else {
+        shaped = shapeLine(cache.font, QString::fromUtf8(key));
+    }
     return cache.texts.insert(QByteArray(utf8.data(), static_cast<qsizetype>(utf8.size())), std::move(shaped)).value();
 }
 
@@ -190,7 +130,7 @@ void GridPagePainter::drawPage(QPainter &painter, int index, const QDateTime &no
     painter.scale(dpiX / 254.0 / kUnit, dpiY / 254.0 / kUnit);
     painter.setBackgroundMode(Qt::TransparentMode);
 
-    drawTexts(painter, m_plan.pageTexts(index, now));
+    drawTexts(painter, m_plan.pageTexts(index, now, m_measurer));
     drawFills(painter, page);
 
     const GridPrintTable &table = m_plan.table();
@@ -206,16 +146,21 @@ void GridPagePainter::drawPage(QPainter &painter, int index, const QDateTime &no
     painter.restore();
 }
 
+GridPagePainter::GlyphBatch &GridPagePainter::batch(const FontCache &font, const QRawFont &face)
+{
+    auto found = std::find_if(m_batches.begin(), m_batches.end(),
+                              [&](const GlyphBatch &b) { return b.font == &font && b.face == face; });
+    if (found == m_batches.end())
+        found = m_batches.insert(m_batches.end(), GlyphBatch{&font, face, {}, {}});
+    return *found;
+}
+
 void GridPagePainter::addToBatch(const FontCache &font, const QGlyphRun &run, const QPointF &at)
 {
-    const QRawFont face = run.rawFont();
-    auto batch = std::find_if(m_batches.begin(), m_batches.end(),
-                              [&](const GlyphBatch &b) { return b.font == &font && b.face == face; });
-    if (batch == m_batches.end())
-        batch = m_batches.insert(m_batches.end(), GlyphBatch{&font, face, {}, {}});
-    batch->glyphs += run.glyphIndexes();
+    GlyphBatch &b = batch(font, run.rawFont());
+    b.glyphs += run.glyphIndexes();
     for (const QPointF &p : run.positions())
-        batch->positions.append(p + at);
+        b.positions.append(p + at);
 }
 
 bool GridPagePainter::drawBatches(QPainter &painter)
@@ -297,15 +242,33 @@ void GridPagePainter::drawCell(QPainter &painter, const GridPageColumn &column, 
     for (;;) {
         const std::size_t cut = text.find('\n');
         const std::string_view line = text.substr(0, cut);
-        const Shaped &shaped = shape(font, line);
-        double x = left;
-        if (align == GridPrintTable::Align::Right)
-            x = left + room - shaped.width;
-        else if (align == GridPrintTable::Align::Centre)
-            x = left + (room - shaped.width) / 2;
+        const auto placed = [&](double width) {
+            if (align == GridPrintTable::Align::Right)
+                return left + room - width;
+            if (align == GridPrintTable::Align::Centre)
+                return left + (room - width) / 2;
+            return left;
+        };
         // Clipping costs a clip path in the output: only where the text
         // would spill over the cell.
-        const bool spills = shaped.width > room || y + lineHeight > row.y + row.height;
+        const auto spillsAt = [&](double width) { return width > room || y + lineHeight > row.y + row.height; };
+        // A number that fits its cell goes straight into the page's run:
+        // nothing of it is shaped, kept or copied on the way.
+        if (m_batched && NumberLayout::isNumber(line) && laysOutNumbers(font)) {
+            const double width = font.numbers.width(line);
+            if (!spillsAt(width)) {
+                GlyphBatch &b = batch(font, font.numbers.face());
+                font.numbers.appendGlyphs(line, QPointF(placed(width), y * kUnit), b.glyphs, b.positions);
+                if (cut == std::string_view::npos)
+                    break;
+                text.remove_prefix(cut + 1);
+                y += lineHeight;
+                continue;
+            }
+        }
+        const Shaped &shaped = shape(font, line);
+        const double x = placed(shaped.width);
+        const bool spills = spillsAt(shaped.width);
         if (spills) {
             if (m_batched && drawBatches(painter))
                 painter.setPen(font.colour);

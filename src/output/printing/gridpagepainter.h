@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gridpageplan.h"
+#include "numberlayout.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -26,7 +27,9 @@ namespace sorvant {
 class GridPagePainter
 {
 public:
-    explicit GridPagePainter(const GridPagePlan &plan);
+    // `measurer` measures the header and footer texts; the plan's own when
+    // null. A painter on another thread than the plan's needs one of its own.
+    explicit GridPagePainter(const GridPagePlan &plan, PrintTextMeasurer *measurer = nullptr);
     ~GridPagePainter();
     GridPagePainter(const GridPagePainter &) = delete;
     GridPagePainter &operator=(const GridPagePainter &) = delete;
@@ -42,28 +45,16 @@ public:
     void setBatched(bool batched) { m_batched = batched; }
 
 private:
-    struct Shaped {
-        QList<QGlyphRun> runs;
-        double width = 0; // in drawing units
-    };
-    // A character's glyph, where it sits and how far it advances.
-    struct Single {
-        quint32 glyph = 0;
-        QPointF position;
-        double width = 0;
-    };
+    using Shaped = ShapedLine; // width in drawing units
     // One font of the page at its drawing size, with its shaped texts.
     struct FontCache {
         QFont font;
         QColor colour;
         QHash<QByteArray, Shaped> texts;
-        int composable = 0; // numbers put together from their characters: 0 not known yet, 1 yes, -1 no
-        QRawFont face;
-        std::array<Single, 128> singles;
+        int numbersState = 0; // numbers laid out from their characters: 0 not known yet, 1 yes, -1 no
+        NumberLayout numbers;
     };
-    static Shaped layOut(const QFont &font, const QString &text);
-    static bool canCompose(FontCache &cache);
-    static Shaped compose(const FontCache &cache, std::string_view text);
+    static bool laysOutNumbers(FontCache &cache);
     // The glyphs of one face and colour on a page, drawn as one run.
     struct GlyphBatch {
         const FontCache *font;
@@ -76,6 +67,7 @@ private:
     const Shaped &shape(FontCache &cache, std::string_view utf8);
     void drawCell(QPainter &painter, const GridPageColumn &column, const GridPageRow &row, std::string_view text,
                   bool fixed);
+    GlyphBatch &batch(const FontCache &font, const QRawFont &face);
     void addToBatch(const FontCache &font, const QGlyphRun &run, const QPointF &at);
     bool drawBatches(QPainter &painter); // true when it drew anything
     void drawFills(QPainter &painter, const GridPage &page);
@@ -83,6 +75,7 @@ private:
     void drawTexts(QPainter &painter, const PrintPageTexts &texts);
 
     const GridPagePlan &m_plan;
+    PrintTextMeasurer &m_measurer;
     std::unique_ptr<FontCache> m_data, m_fixed;
     QHash<int, std::shared_ptr<FontCache>> m_slotFonts;
     int m_dataLine = 0, m_fixedLine = 0; // "gh" heights of the cell fonts

@@ -75,12 +75,22 @@ class GridPagePlan::WidthCache
 {
 public:
     WidthCache(PrintTextMeasurer &measurer, const TPrintFont &font)
-        : m_measurer(measurer), m_font(font), m_digits(measurer.digitsShareWidth(font))
+        : m_measurer(measurer)
+        , m_font(font)
+        , m_digits(measurer.digitsShareWidth(font))
+        , m_numbers(measurer.numberWidths(font, 1.0))
     {
     }
 
     int width(std::string_view line)
     {
+        // Numbers straight from the measurer's table: the record numbers
+        // never repeat, and where their digits kern they share no entry.
+        if (m_numbers) {
+            const int w = m_numbers(line);
+            if (w >= 0)
+                return measured(w);
+        }
         if (line.empty())
             line = std::string_view("gh", 2); // an empty cell measures as "gh"
         // Short texts (nearly every cell) go by a key packed into a number.
@@ -125,6 +135,7 @@ private:
     PrintTextMeasurer &m_measurer;
     TPrintFont m_font;
     bool m_digits;
+    std::function<int(std::string_view)> m_numbers;
     std::string m_key;
     QHash<QByteArray, int> m_widths;
     std::unordered_map<std::uint64_t, int> m_short;

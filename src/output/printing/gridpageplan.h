@@ -11,7 +11,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace sorvant {
@@ -31,6 +33,15 @@ public:
     // differ only in their digits are equally wide and can share one
     // measurement (a log's record numbers, values and times).
     virtual bool digitsShareWidth(const TPrintFont &font) { (void)font; return false; }
+    // A quick way to the widths of many numbers and times in `font` at scale
+    // k: the same as textWidth, or -1 for a text it does not measure so.
+    // Empty when the measurer has none; valid as long as the measurer.
+    virtual std::function<int(std::string_view utf8)> numberWidths(const TPrintFont &font, double k)
+    {
+        (void)font;
+        (void)k;
+        return {};
+    }
 };
 
 // Character height in tenths of a millimetre of a font of `points` at scale k,
@@ -175,7 +186,11 @@ public:
 
     GridPage page(int index) const;
     // The header and footer of a page, composed at `now`.
-    PrintPageTexts pageTexts(int index, const QDateTime &now) const;
+    PrintPageTexts pageTexts(int index, const QDateTime &now) const { return pageTexts(index, now, m_measurer); }
+    // The same, measured with `measurer`: the plan's own measurer belongs to
+    // the thread that made the plan, and page() and this are all that other
+    // threads may call.
+    PrintPageTexts pageTexts(int index, const QDateTime &now, PrintTextMeasurer &measurer) const;
 
     // The cell font of a cell (fixed or not), unscaled.
     const TPrintFont &cellFont(bool fixedCell) const { return fixedCell ? m_fixedCellFont : m_dataCellFont; }

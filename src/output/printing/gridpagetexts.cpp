@@ -211,7 +211,7 @@ QString PrintSlotLine::text() const
     return s;
 }
 
-PrintPageTexts GridPagePlan::pageTexts(int index, const QDateTime &now) const
+PrintPageTexts GridPagePlan::pageTexts(int index, const QDateTime &now, PrintTextMeasurer &measurer) const
 {
     const PrintSettings &s = m_settings;
     PrintPageTexts out;
@@ -264,7 +264,7 @@ PrintPageTexts GridPagePlan::pageTexts(int index, const QDateTime &now) const
         for (const PrintTextRun &run : runs) {
             TPrintFont styled = font;
             styled.setStyleBits(font.styleBits() | run.styleBits);
-            width += std::clamp(m_measurer.textWidth(styled, m_k, run.text), 0, kMaxPlanLength);
+            width += std::clamp(measurer.textWidth(styled, m_k, run.text), 0, kMaxPlanLength);
         }
         line.width = boundedPlanLength(width);
         line.runs = std::move(runs);
@@ -289,7 +289,7 @@ PrintPageTexts GridPagePlan::pageTexts(int index, const QDateTime &now) const
     const int titleSlot = furtherTitleLines ? slotOf(s.Title) : -1;
     const bool titleOnTop = titleSlot <= SlotTopCenter;
     const int titleStep = furtherTitleLines
-        ? std::clamp(m_measurer.lineHeight(titleOnTop ? s.HeaderFont : s.FooterFont, m_k), 0, kMaxPlanLength)
+        ? std::clamp(measurer.lineHeight(titleOnTop ? s.HeaderFont : s.FooterFont, m_k), 0, kMaxPlanLength)
         : 0;
     const int titleY = titleOnTop ? topY : boundedPlanLength(bottomY - (s.TitleLines.size() - 1LL) * titleStep);
     for (int slot = 0; slot < SlotCount; ++slot) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gridpageplan.h"
 #include "gridprinttable.h"
 #include "printerdevice.h"
 #include "printsettings.h"
@@ -25,5 +26,13 @@ class ProgressSink;
 // nothing half-printed stays queued and the next print can start.
 void PrintGrid(PrinterDevice &printer, const GridPrintTable &table, const PrintSettings &settings,
                ProgressSink *progress = nullptr, const QDateTime &now = QDateTime());
+
+// Prints pages [first, last) of a planned printout as one job on `printer`,
+// set up as PrintGrid sets it up; `printer` must have the page size the plan
+// was made for. `measurer` measures the header and footer texts: one of the
+// calling thread's, so that ranges of one plan can print on several threads
+// at once, each on its own printer. Throws UserError as PrintGrid does.
+void PrintGridPages(PrinterDevice &printer, const GridPagePlan &plan, int first, int last,
+                    PrintTextMeasurer &measurer, const QDateTime &now = QDateTime());
 
 } // namespace sorvant

@@ -42,7 +42,6 @@ GridPrintLook gridPrintLook(const DataGrid &grid)
 DataGridPrintTable::DataGridPrintTable(const DataGridStore &store, const GridPrintLook &look)
     : m_store(store)
     , m_look(look)
-    , m_rowBuffer(static_cast<std::size_t>(store.columnTotal()))
     , m_dataFont(printFontFromScreen(look.dataFont, look.screenDpi, look.textColor))
     , m_fixedFont(printFontFromScreen(look.fixedFont, look.screenDpi, look.textColor))
 {
@@ -62,9 +61,16 @@ int DataGridPrintTable::columnCount() const
 
 void DataGridPrintTable::rowTexts(int row, std::string_view *texts) const
 {
-    m_store.rowUtf8(row, m_rowBuffer.data());
+    // The row in store order on the stack (heap only for very wide stores),
+    // so that pages can be drawn on several threads at once.
+    constexpr std::size_t kOnStack = 32;
+    const auto total = static_cast<std::size_t>(m_store.columnTotal());
+    std::string_view onStack[kOnStack];
+    std::vector<std::string_view> onHeap(total > kOnStack ? total : 0);
+    std::string_view *all = total > kOnStack ? onHeap.data() : onStack;
+    m_store.rowUtf8(row, all);
     for (std::size_t p = 0; p < m_columns.size(); ++p)
-        texts[p] = m_rowBuffer[static_cast<std::size_t>(m_columns[p])];
+        texts[p] = all[static_cast<std::size_t>(m_columns[p])];
 }
 
 GridPrintTable::Align DataGridPrintTable::alignment(int displayColumn, int row) const

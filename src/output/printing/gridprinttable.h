@@ -67,7 +67,8 @@ GridPrintLook gridPrintLook(const DataGrid &grid);
 // a form converts it (11 px at 96 dpi is 8 pt).
 TPrintFont printFontFromScreen(const QFont &font, int dpi, ColorCode colour);
 
-// A DataGridStore read as a printout's table.
+// A DataGridStore read as a printout's table. Its reading functions may be
+// called from several threads at once, as long as the store does not change.
 class DataGridPrintTable : public GridPrintTable
 {
 public:
@@ -89,7 +90,6 @@ private:
     const DataGridStore &m_store;
     GridPrintLook m_look;
     std::vector<int> m_columns; // column index by display position
-    mutable std::vector<std::string_view> m_rowBuffer;
     TPrintFont m_dataFont;
     TPrintFont m_fixedFont;
 };

@@ -22,9 +22,38 @@ QString faceKey(const TPrintFont &font)
 } // namespace
 
 struct QtPrintTextMeasurer::Face {
-    explicit Face(const QFont &font) : metrics(font) {}
+    explicit Face(const QFont &f) : font(f), metrics(f) {}
+    QFont font;
     QFontMetricsF metrics;
     int digits = -1; // unknown, 0 no, 1 yes
+    int numbersState = 0; // numbers measured from their characters: 0 not known yet, 1 yes, -1 no
+    NumberLayout numbers;
+    std::string latin1;
+
+    // The advance of `text` as the font metrics give it.
+    qreal advance(QStringView text)
+    {
+        if (numbersState >= 0 && NumberLayout::isNumber(text, latin1) && laysOutNumbers())
+            return numbers.width(latin1);
+        return metrics.horizontalAdvance(text.toString());
+    }
+    bool laysOutNumbers()
+    {
+        if (numbersState == 0)
+            numbersState = layOutNumbers() ? 1 : -1;
+        return numbersState > 0;
+    }
+    bool layOutNumbers()
+    {
+        if (!numbers.build(font))
+            return false;
+        for (const std::string &text : NumberLayout::checkedTexts()) {
+            if (metrics.horizontalAdvance(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())))
+                != numbers.width(text))
+                return false;
+        }
+        return true;
+    }
 };
 
 QtPrintTextMeasurer::QtPrintTextMeasurer()
@@ -64,13 +93,25 @@ QtPrintTextMeasurer::Face &QtPrintTextMeasurer::face(const TPrintFont &font)
 int QtPrintTextMeasurer::textWidth(const TPrintFont &font, double k, QStringView text)
 {
     const double scale = static_cast<double>(printCharHeight(font.Size, k)) / kReferencePixels;
-    return boundedPlanLength(std::round(face(font).metrics.horizontalAdvance(text.toString()) * scale));
+    return boundedPlanLength(std::round(face(font).advance(text) * scale));
 }
 
 int QtPrintTextMeasurer::lineHeight(const TPrintFont &font, double k)
 {
     const double scale = static_cast<double>(printCharHeight(font.Size, k)) / kReferencePixels;
     return boundedPlanLength(std::round(face(font).metrics.height() * scale));
+}
+
+std::function<int(std::string_view)> QtPrintTextMeasurer::numberWidths(const TPrintFont &font, double k)
+{
+    Face &f = face(font);
+    if (!f.laysOutNumbers())
+        return {};
+    const double scale = static_cast<double>(printCharHeight(font.Size, k)) / kReferencePixels;
+    const NumberLayout *numbers = &f.numbers; // the face stays as long as the measurer
+    return [numbers, scale](std::string_view text) {
+        return NumberLayout::isNumber(text) ? boundedPlanLength(std::round(numbers->width(text) * scale)) : -1;
+    };
 }
 
 bool QtPrintTextMeasurer::digitsShareWidth(const TPrintFont &font)

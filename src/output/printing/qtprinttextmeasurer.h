@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gridpageplan.h"
+#include "numberlayout.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -22,6 +23,7 @@ public:
     int textWidth(const TPrintFont &font, double k, QStringView text) override;
     int lineHeight(const TPrintFont &font, double k) override;
     bool digitsShareWidth(const TPrintFont &font) override;
+    std::function<int(std::string_view utf8)> numberWidths(const TPrintFont &font, double k) override;
 
     // The face and style of a printer font at a pixel size (no colour); a
     // face that cannot be scaled is replaced by a scalable one.
