@@ -114,7 +114,10 @@ void writeChartPdf(const ChartModel &chart, const QString &path, const QString &
 
 void writeReportPdf(const DryingReport &report, const QString &path, const QString &paper)
 {
-    printPdf(path, paper, [&](PrinterDevice &device) { PrintReport(device, report); });
+    writePdf(path, paper, [&](QIODevice &output, const QPageLayout &layout, int resolution) {
+        PdfWriterDevice device(&output, layout, resolution);
+        PrintReport(device, report);
+    });
 }
 
 } // namespace sorvant

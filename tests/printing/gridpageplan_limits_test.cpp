@@ -3,8 +3,9 @@
 // large for a painter that draws at 16 units to the tenth of a millimetre.
 // A random-input loop over the settings loader, the plan and the painter
 // runs briefly here (and under the sanitizers); for a longer run by hand:
-//   SORVANT_FUZZ_ITERATIONS=200000 SORVANT_FUZZ_SEED=7 tests/run-isolated.sh \
+//   SORVANT_FUZZ_ITERATIONS=200000 SORVANT_FUZZ_SEED=7 tests/run-isolated.sh
 //       build/tests/printing/gridprint_tests --gtest_filter='GridPagePlanLimits.*'
+// (one command line)
 
 #include "fakeprinttable.h"
 
@@ -54,8 +55,9 @@ void checkPlan(const GridPagePlan &plan, int rows, int columns, const std::strin
         for (int p = 0; p < plan.pagesPerBand(); ++p) {
             const GridPage page = plan.page(b * plan.pagesPerBand() + p);
             ASSERT_EQ(page.firstRow, nextRow);
-            if (rows > 0)
+            if (rows > 0) {
                 ASSERT_GE(page.lastRow, page.firstRow) << "a page without a row";
+            }
             nextRow = page.lastRow + 1;
             for (const GridPageColumn &c : page.columns)
                 ASSERT_TRUE(paintable(c.x) && paintable(c.x + 1LL * c.width) && c.width >= 0) << c.x << " " << c.width;
