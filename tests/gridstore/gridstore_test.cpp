@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -292,4 +294,41 @@ TEST(GridStore, ObserversHearOfChanges)
     EXPECT_EQ(rec.cells, 1);
     EXPECT_EQ(rec.rows, 1);
     EXPECT_EQ(rec.layout, 2);
+}
+
+// A batch drops a store per log and makes the next one in the room the last
+// one left: the new store must see none of the old cells, count only the
+// memory it touches itself, and the room may come from another thread.
+TEST(GridStore, AStoreMadeAfterAnotherWasDroppedHoldsOnlyItsOwnCells)
+{
+    const QString old(200, QLatin1Char('x'));
+    std::size_t bigBytes = 0;
+    {
+        auto big = std::make_unique<DataGridStore>(9, 20000);
+        for (int r = 0; r < 20000; ++r)
+            big->setCells(r % 9, r, old);
+        bigBytes = big->cellBytes();
+        // Dropped on another thread, whose room it becomes.
+        std::thread([&big] { big.reset(); }).join();
+    }
+    for (int round = 0; round < 3; ++round) {
+        // Two at once on this thread: one gets the room kept, one a new one.
+        DataGridStore a(9, 20000), b(9, 20000);
+        a.setCells(3, 19999, QStringLiteral("a%1").arg(round));
+        b.setCells(4, 7, QStringLiteral("b%1").arg(round));
+        for (DataGridStore *g : {&a, &b}) {
+            EXPECT_LT(g->cellBytes(), bigBytes / 2) << round;
+            for (int r : {0, 7, 8, 9999, 19999}) {
+                for (int c = 0; c < 9; ++c) {
+                    const QString cell = g->Cells(c, r);
+                    if (g == &a && c == 3 && r == 19999)
+                        EXPECT_EQ(cell, QStringLiteral("a%1").arg(round));
+                    else if (g == &b && c == 4 && r == 7)
+                        EXPECT_EQ(cell, QStringLiteral("b%1").arg(round));
+                    else
+                        EXPECT_TRUE(cell.isEmpty()) << round << " " << c << " " << r;
+                }
+            }
+        }
+    }
 }
