@@ -2,7 +2,6 @@
 
 #include "celltext.h"
 #include "logdays.h"
-#include "outofrange.h"
 
 #include <algorithm>
 #include <climits>
@@ -11,29 +10,17 @@ namespace sorvant {
 
 namespace {
 
-// One quantity while the pass runs: its extremes and sum, and where it has a
-// limit, which side of it the last record was on.
+// One quantity while the pass runs: its extremes and sum.
 struct Tally {
     int lowest = INT_MAX;
     int highest = INT_MIN;
     long long sum = 0;
-    bool limited = false;
-    RawThresholds t{LLONG_MIN, LLONG_MAX};
-    int state = 0; // -1 below, 0 within, 1 above
-    std::size_t spans = 0, outside = 0;
 
     void add(int v)
     {
         lowest = std::min(lowest, v);
         highest = std::max(highest, v);
         sum += v;
-        if (!limited)
-            return;
-        const int now = int(v > t.above) - int(v < t.below);
-        // A span starts where a record leaves the range or jumps across it.
-        spans += std::size_t((now != 0) & (now != state));
-        outside += std::size_t(now != 0);
-        state = now;
     }
 };
 
@@ -54,6 +41,12 @@ double LogStatistics::mean(int series) const
 LogStatistics computeLogStatistics(const LogRecord *records, std::size_t count, const LogDays &days,
                                    const Limits &limits)
 {
+    return computeLogStatistics(records, count, days, limits, findOutOfRangeSpans(records, count, limits));
+}
+
+LogStatistics computeLogStatistics(const LogRecord *records, std::size_t count, const LogDays &days,
+                                   const Limits &limits, const std::vector<OutOfRangeSpan> &spans)
+{
     LogStatistics stats;
     stats.records = count;
     stats.limits = limits;
@@ -61,12 +54,6 @@ LogStatistics computeLogStatistics(const LogRecord *records, std::size_t count, 
         return stats;
 
     std::array<Tally, kSeriesCount> q;
-    for (int s = 0; s < kSeriesCount; ++s) {
-        Tally &t = q[static_cast<std::size_t>(s)];
-        t.limited = limits[s].isSet();
-        if (t.limited)
-            t.t = rawThresholds(s, limits[s]);
-    }
     std::array<BinTally, 256> bins{};
 
     const std::vector<std::size_t> &midnights = days.midnights();
@@ -113,9 +100,16 @@ LogStatistics computeLogStatistics(const LogRecord *records, std::size_t count, 
         out.lowestRaw = t.lowest;
         out.highestRaw = t.highest;
         out.sumRaw = t.sum;
-        out.withinRecords = t.limited ? count - t.outside : 0;
-        out.spans = t.spans;
-        out.outsideRecords = t.outside;
+    }
+    for (const OutOfRangeSpan &span : spans) {
+        QuantityStatistics &out = stats.quantity[static_cast<std::size_t>(span.series)];
+        ++out.spans;
+        out.outsideRecords += span.records();
+    }
+    for (int s = 0; s < kSeriesCount; ++s) {
+        QuantityStatistics &out = stats.quantity[static_cast<std::size_t>(s)];
+        if (limits[s].isSet())
+            out.withinRecords = count - out.outsideRecords;
     }
     for (int bin = 0; bin < 256; ++bin) {
         const BinTally &b = bins[static_cast<std::size_t>(bin)];

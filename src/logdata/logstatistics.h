@@ -3,6 +3,7 @@
 #include "columns.h"
 #include "limits.h"
 #include "logrecord.h"
+#include "outofrange.h"
 
 #include <QString>
 
@@ -62,8 +63,13 @@ struct LogStatistics {
 };
 
 // One pass over the records: the lowest, mean and highest value of every
-// quantity, the time within its limit, the spans out of it, and the records
-// and moisture of every bin and day. `days` must have scanned the records.
+// quantity, and the records and moisture of every bin and day; the time
+// within each limit and the spans out of it come from `spans`, the span
+// finder's list for these records and `limits`. `days` must have scanned the
+// records.
+LogStatistics computeLogStatistics(const LogRecord *records, std::size_t count, const LogDays &days,
+                                   const Limits &limits, const std::vector<OutOfRangeSpan> &spans);
+// The same, finding the spans first.
 LogStatistics computeLogStatistics(const LogRecord *records, std::size_t count, const LogDays &days,
                                    const Limits &limits);
 

@@ -35,13 +35,12 @@ QString failure(const QString &what, const PrinterDevice &printer)
 } // namespace
 
 DryingReport::DryingReport(const LogStore &store, const Limits &limits, const ReportInput &input)
-    : m_stats(computeLogStatistics(store.data(), store.count(), store.days(), limits)),
+    : m_spans(findOutOfRangeSpans(store.data(), store.count(), limits)),
+      m_stats(computeLogStatistics(store.data(), store.count(), store.days(), limits, m_spans)),
       m_content(buildReportContent(m_stats, store.data(), store.days(), input))
 {
-    if (m_content.overview) {
+    if (m_content.overview)
         m_overview = buildLogOverview(store);
-        m_spans = findOutOfRangeSpans(store.data(), store.count(), limits);
-    }
 }
 
 QString DryingReport::documentName() const

@@ -45,10 +45,11 @@ public:
     static constexpr int kOverviewColumns = 1000;
 
 private:
+    // The spans first: the figures count them, the overview shades them.
+    std::vector<OutOfRangeSpan> m_spans;
     LogStatistics m_stats;
     ReportContent m_content;
     LogOverviewData m_overview;
-    std::vector<OutOfRangeSpan> m_spans;
 };
 
 // The report's pages as the printer lays them out: always portrait.
