@@ -17,17 +17,7 @@ using namespace sorvant;
 
 namespace {
 
-LogStore &fullStore()
-{
-    static const std::unique_ptr<LogStore> store = [] {
-        auto s = std::make_unique<LogStore>();
-        bench::fillDryingRun(*s);
-        s->days().reset();
-        s->days().scan(s->data(), s->count());
-        return s;
-    }();
-    return *store;
-}
+LogStore &fullStore() { return bench::fullDryingStore(); }
 
 // The day counter's share of the load pass: one compare per record.
 void BM_DayNumbers(benchmark::State &state)

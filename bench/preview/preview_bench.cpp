@@ -77,6 +77,21 @@ Setup &setup()
     return *setupHolder();
 }
 
+// Shows the preview as large as a user makes it on a desktop screen, waits
+// until it is on screen (nothing is painted before) and paints its page:
+// the milliseconds from `clock`'s start to that page.
+double showFirstPage(TPrintPreviewForm &preview, const QElapsedTimer &clock)
+{
+    preview.resize(1200, 1500);
+    preview.show();
+    QElapsedTimer exposing;
+    exposing.start();
+    while (!(preview.windowHandle() && preview.windowHandle()->isExposed()) && exposing.elapsed() < 2000)
+        QApplication::processEvents();
+    preview.pagesView()->viewport()->repaint();
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
 void BM_PreviewFullLogStep5(benchmark::State &state)
 {
     Setup &s = setup();
@@ -88,16 +103,7 @@ void BM_PreviewFullLogStep5(benchmark::State &state)
         double firstPageMs = 0;
         s.dialogs.onPreview = [&](QDialog &dialog) {
             auto &preview = static_cast<TPrintPreviewForm &>(dialog);
-            // A preview as large as a user makes it on a desktop screen.
-            preview.resize(1200, 1500);
-            preview.show();
-            // Nothing is painted before the window is on screen.
-            QElapsedTimer exposing;
-            exposing.start();
-            while (!(preview.windowHandle() && preview.windowHandle()->isExposed()) && exposing.elapsed() < 2000)
-                QApplication::processEvents();
-            preview.pagesView()->viewport()->repaint();
-            firstPageMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+            firstPageMs = showFirstPage(preview, clock);
             pages = preview.pagesView()->pageCount();
 
             // Page by page from the last page backwards, and jumps across the
@@ -160,14 +166,7 @@ void BM_ReportPreviewFirstPage(benchmark::State &state)
         double firstPageMs = 0;
         s.dialogs.onPreview = [&](QDialog &dialog) {
             auto &preview = static_cast<TPrintPreviewForm &>(dialog);
-            preview.resize(1200, 1500);
-            preview.show();
-            QElapsedTimer exposing;
-            exposing.start();
-            while (!(preview.windowHandle() && preview.windowHandle()->isExposed()) && exposing.elapsed() < 2000)
-                QApplication::processEvents();
-            preview.pagesView()->viewport()->repaint();
-            firstPageMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+            firstPageMs = showFirstPage(preview, clock);
             pages = preview.pagesView()->pageCount();
             preview.hide();
         };

@@ -3,6 +3,7 @@
 #include "logdata/logstore.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace sorvant::bench {
 
@@ -24,6 +25,20 @@ inline void fillDryingRun(LogStore &records)
         r.Minute = static_cast<std::uint8_t>(i / 5 % 60);
     }
     records.setCount(LogStore::kCapacity);
+}
+
+// A full log of fillDryingRun(), its days counted as a load counts them;
+// made once per benchmark program.
+inline LogStore &fullDryingStore()
+{
+    static const std::unique_ptr<LogStore> store = [] {
+        auto s = std::make_unique<LogStore>();
+        fillDryingRun(*s);
+        s->days().reset();
+        s->days().scan(s->data(), s->count());
+        return s;
+    }();
+    return *store;
 }
 
 } // namespace sorvant::bench

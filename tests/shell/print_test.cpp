@@ -48,14 +48,7 @@ protected:
     // The print dialog "prints to file": the window's printer writes a PDF.
     std::unique_ptr<TSorvantMainForm> makePrintingForm(QPageLayout::Orientation chosen = QPageLayout::Portrait)
     {
-        QDir().mkpath(temp.filePath(QStringLiteral("out")));
-        auto form = makeForm();
-        QPrinter &printer = form->printer();
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdfPath());
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        printer.setPageOrientation(chosen);
-        return form;
+        return makePdfPrintingForm(pdfPath(), chosen);
     }
 
     void loadRows(TSorvantMainForm &form, int records)

@@ -27,17 +27,10 @@ class ReportTest : public ShellTest
 protected:
     QString pdfPath() const { return temp.filePath(QStringLiteral("out/window.pdf")); }
 
+    // The report is portrait whatever the printer was set to, and leaves it so.
     std::unique_ptr<TSorvantMainForm> makePrintingForm()
     {
-        QDir().mkpath(temp.filePath(QStringLiteral("out")));
-        auto form = makeForm();
-        QPrinter &printer = form->printer();
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdfPath());
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        // The report is portrait whatever the printer was set to, and leaves it so.
-        printer.setPageOrientation(QPageLayout::Landscape);
-        return form;
+        return makePdfPrintingForm(pdfPath(), QPageLayout::Landscape);
     }
 
     // Three days from 22:00, every reading moving, bins changing every 200 records.

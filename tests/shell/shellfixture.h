@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QPrinter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -51,6 +53,20 @@ protected:
         options.settingsPath = settingsPath();
         options.locale = QLocale::c();
         return std::make_unique<TSorvantMainForm>(dialogs, options);
+    }
+
+    // A window whose printer "prints to file": the print dialog's OK writes
+    // the pages into the PDF `pdf`, on A4 in `orientation`.
+    std::unique_ptr<TSorvantMainForm> makePdfPrintingForm(const QString &pdf, QPageLayout::Orientation orientation)
+    {
+        QDir().mkpath(QFileInfo(pdf).absolutePath());
+        auto form = makeForm();
+        QPrinter &printer = form->printer();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageOrientation(orientation);
+        return form;
     }
 
     StoredSettings readBack()

@@ -1,3 +1,5 @@
+// The main() of the test programs that need a QApplication: the C locale
+// pinned unless a test sets another.
 #include <QApplication>
 #include <QLocale>
 

@@ -91,11 +91,3 @@ TEST_F(KeyboardWmTest, TabReachesTheChartsPageScrollBarWhichTurnsThePages)
 
 } // namespace
 } // namespace sorvant::testing
-
-int main(int argc, char **argv)
-{
-    QLocale::setDefault(QLocale::c());
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
