@@ -1,5 +1,7 @@
 #include "limitsettings.h"
 
+#include "settingsstore.h"
+
 #include "platform/registryfile.h"
 #include "platform/usererror.h"
 
@@ -9,12 +11,6 @@
 namespace sorvant {
 
 namespace {
-
-const QString &optionsKey()
-{
-    static const QString key = QStringLiteral("\\Software\\Sorvant\\Options");
-    return key;
-}
 
 std::optional<QRect> parseGeometry(const QString &text, bool &ok)
 {

@@ -3,6 +3,7 @@
 #include "errordisplay.h"
 #include "mainform.h"
 #include "overviewcommands.h"
+#include "settingsstore.h"
 #include "output/printing/printpreview.h"
 #include "output/printing/qtprinterdevice.h"
 #include "output/report/dryingreport.h"
@@ -24,12 +25,6 @@
 namespace sorvant {
 
 namespace {
-
-const QString &optionsKey()
-{
-    static const QString key = QStringLiteral("\\Software\\Sorvant\\Options");
-    return key;
-}
 
 // A title stays on one line of the page.
 constexpr int kMaxTitleLength = 120;

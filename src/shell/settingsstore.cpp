@@ -9,13 +9,13 @@
 
 namespace sorvant {
 
-namespace {
-
 const QString &optionsKey()
 {
     static const QString key = QStringLiteral("\\Software\\Sorvant\\Options");
     return key;
 }
+
+namespace {
 
 QString recentName(int index) { return QStringLiteral("MRU%1").arg(index + 1); }
 

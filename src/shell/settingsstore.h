@@ -19,6 +19,9 @@ struct StoredSettings {
     int recentKnown = 5;       // MRU1..MRU<recentKnown>
 };
 
+// The key every value of Sorvant's lies under, the additional ones too.
+const QString &optionsKey(); // "\\Software\\Sorvant\\Options"
+
 // Reads once at start and writes once at close, over the typed settings file
 // ($XDG_CONFIG_HOME/Sorvant/Sorvant.reg unless a path is given).
 class SettingsStore
