@@ -2,6 +2,7 @@
 
 #include "exportjob.h"
 
+#include "platform/backgroundcommit.h"
 #include "platform/filenames.h"
 #include "platform/fonts.h"
 #include "views/chartview.h"
@@ -386,6 +387,10 @@ int runBatchExport(const ExportOptions &options, std::FILE *errors)
     // pages on one; a lone log's printout draws on them all.
     for (Job &job : jobs)
         job.options.pdfThreads = threads > 1 ? 1 : wanted;
+    // The files go in place on a thread of their own, as each one's sync to
+    // the disk would otherwise keep its writer waiting, and the writers one
+    // another. A log counts as done once its files are in place.
+    BackgroundCommitter committer;
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         for (std::size_t i = next++; i < jobs.size(); i = next++) {
@@ -394,11 +399,16 @@ int runBatchExport(const ExportOptions &options, std::FILE *errors)
                 report.failed(job.refused);
                 continue;
             }
-            QString reason;
-            if (runOne(job.options, reason) == 0)
-                report.done(job.options.log);
-            else
-                report.failed(QStringLiteral("%1: %2").arg(job.options.log, reason));
+            // What the run printed, read by the call that reports the log.
+            const auto outcome = std::make_shared<std::pair<int, QString>>(1, QString());
+            committer.run([&] { outcome->first = runOne(job.options, outcome->second); },
+                          [&report, outcome, log = job.options.log](const QStringList &failures) {
+                              if (outcome->first == 0 && failures.isEmpty())
+                                  report.done(log);
+                              else
+                                  report.failed(QStringLiteral("%1: %2").arg(
+                                      log, outcome->first != 0 ? outcome->second : failures.join(QStringLiteral("; "))));
+                          });
         }
     };
     std::vector<std::thread> pool;
@@ -407,6 +417,7 @@ int runBatchExport(const ExportOptions &options, std::FILE *errors)
     work();
     for (std::thread &t : pool)
         t.join();
+    committer.waitForAll();
     report.finish();
     return report.failedCount() > 0 ? 1 : 0;
 }

@@ -1,5 +1,6 @@
 #include "outputfile.h"
 
+#include "backgroundcommit.h"
 #include "filenames.h"
 
 #include <QDir>
@@ -174,29 +175,32 @@ bool OutputFile::commitTemporary()
 {
     auto *file = static_cast<QFile *>(m_device.get());
     bool ok = file->flush();
+    if (!ok)
+        m_error = file->errorString();
+    if (m_unnamed) {
+        // Nothing reaches an unnamed file once its handle is closed: a
+        // handle of its own carries it on, here or on a committer's thread.
+        const int fd = ok ? ::fcntl(file->handle(), F_DUPFD_CLOEXEC, 0) : -1;
+        if (ok && fd < 0) {
+            m_error = systemError(errno);
+            ok = false;
+        }
+        file->close();
+        m_unnamed = false;
+        if (ok && file->error() != QFileDevice::NoError) {
+            m_error = file->errorString();
+            ok = false;
+        }
+        if (!ok) {
+            if (fd >= 0)
+                ::close(fd);
+            return false;
+        }
+        return BackgroundCommitter::handOver(fd, m_target, m_fileName) || placeUnnamedFile(fd, m_target, m_error);
+    }
     if (ok && ::fsync(file->handle()) != 0) {
         m_error = systemError(errno);
         ok = false;
-    }
-    if (ok && m_unnamed) {
-        // The file gets a name of its own beside the target, then takes the
-        // target's place in one step.
-        const QByteArray proc = "/proc/self/fd/" + QByteArray::number(file->handle());
-        int linked = -1;
-        for (int attempt = 0; linked != 0 && attempt < 100; ++attempt) {
-            m_temporary = m_target + randomSuffix();
-            linked = ::linkat(file->handle(), "", AT_FDCWD, m_temporary.constData(), AT_EMPTY_PATH);
-            if (linked != 0 && errno != EEXIST)
-                linked = ::linkat(AT_FDCWD, proc.constData(), AT_FDCWD, m_temporary.constData(), AT_SYMLINK_FOLLOW);
-            if (linked != 0 && errno != EEXIST)
-                break;
-        }
-        if (linked != 0) {
-            m_error = systemError(errno);
-            m_temporary.clear();
-            ok = false;
-        }
-        m_unnamed = false;
     }
     file->close();
     if (ok && file->error() != QFileDevice::NoError) {
@@ -211,6 +215,44 @@ bool OutputFile::commitTemporary()
         m_temporary.clear();
     else
         discardTemporary();
+    return ok;
+}
+
+bool placeUnnamedFile(int fd, const QByteArray &target, QString &error)
+{
+    bool ok = ::fsync(fd) == 0;
+    if (!ok)
+        error = systemError(errno);
+    // The file gets a name of its own beside the target, then takes the
+    // target's place in one step.
+    QByteArray name;
+    if (ok) {
+        const QByteArray proc = "/proc/self/fd/" + QByteArray::number(fd);
+        int linked = -1;
+        for (int attempt = 0; linked != 0 && attempt < 100; ++attempt) {
+            name = target + randomSuffix();
+            linked = ::linkat(fd, "", AT_FDCWD, name.constData(), AT_EMPTY_PATH);
+            if (linked != 0 && errno != EEXIST)
+                linked = ::linkat(AT_FDCWD, proc.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW);
+            if (linked != 0 && errno != EEXIST)
+                break;
+        }
+        if (linked != 0) {
+            error = systemError(errno);
+            name.clear();
+            ok = false;
+        }
+    }
+    if (::close(fd) != 0 && ok) {
+        error = systemError(errno);
+        ok = false;
+    }
+    if (ok && ::rename(name.constData(), target.constData()) != 0) {
+        error = systemError(errno);
+        ok = false;
+    }
+    if (!ok && !name.isEmpty())
+        ::unlink(name.constData());
     return ok;
 }
 
