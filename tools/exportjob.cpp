@@ -321,6 +321,10 @@ int parseExportArguments(const QStringList &args, ExportOptions &o, QString &mes
         } else if (a == QLatin1String("-j") || a == QLatin1String("--jobs")) {
             if (!value(v) || !parseWhole(v, 1, kMaxJobs, o.jobs))
                 return badArguments(message, QStringLiteral("%1 takes a number of threads from 1 to %2").arg(a).arg(kMaxJobs));
+        } else if (a.startsWith(QLatin1String("-j")) && a.size() > 2 && a.at(2).isDigit()) {
+            // -j4, as make takes it.
+            if (!parseWhole(a.mid(2), 1, kMaxJobs, o.jobs))
+                return badArguments(message, QStringLiteral("-j takes a number of threads from 1 to %1").arg(kMaxJobs));
         } else if (a == QLatin1String("--limit")) {
             if (!value(v))
                 return badArguments(message, QStringLiteral("--limit takes QUANTITY:LOWEST:HIGHEST"));

@@ -825,6 +825,8 @@ TEST_F(ExporterTest, BatchArguments)
         {"no folder", {log, QStringLiteral("--csv"), outDir}, "--out-dir takes a folder"},
         {"jobs 0", {log, outDir, path("out"), QStringLiteral("--csv"), QStringLiteral("-j"), QStringLiteral("0")}, "-j takes"},
         {"jobs word", {log, outDir, path("out"), QStringLiteral("--csv"), QStringLiteral("--jobs"), QStringLiteral("all")}, "--jobs takes"},
+        {"jobs attached 0", {log, outDir, path("out"), QStringLiteral("--csv"), QStringLiteral("-j0")}, "-j takes"},
+        {"jobs attached word", {log, outDir, path("out"), QStringLiteral("--csv"), QStringLiteral("-jall")}, "unknown option -jall"},
         {"recursive alone", {log, QStringLiteral("--csv"), path("x.csv"), QStringLiteral("--recursive")}, "give --out-dir"},
         {"two logs alone", {log, log, QStringLiteral("--csv"), path("x.csv")}, "without --out-dir"},
         {"settings without pdf", {log, outDir, path("out"), QStringLiteral("--csv"), QStringLiteral("--print-settings"),
@@ -837,6 +839,12 @@ TEST_F(ExporterTest, BatchArguments)
         EXPECT_TRUE(r.err.contains(c.stderrHas)) << r.err.constData();
         EXPECT_FALSE(QFileInfo::exists(path("out")));
     }
+    // -j4 as make takes it.
+    const Outcome attached = run(exporter(), {log, outDir, path("out"), QStringLiteral("--csv"), QStringLiteral("-j3")});
+    EXPECT_EQ(attached.exitCode, 0) << attached.err.constData();
+    EXPECT_TRUE(QFileInfo(path("out/a.csv")).isFile());
+    ASSERT_TRUE(QDir(path("out")).removeRecursively());
+
     const Outcome help = run(exporter(), {QStringLiteral("--help")});
     EXPECT_TRUE(help.out.contains("--out-dir DIR")) << help.out.constData();
 
