@@ -1,7 +1,9 @@
 // A season of logs at once: 100 full logs (720,000 records each, made with
 // make-sample-log) to CSV at step 25.
 //
-//   batch_bench --benchmark_repetitions=3
+//   batch_bench --benchmark_repetitions=5
+// BM_BatchSpeedup gives the -j 2 speed-up from runs side by side, with the
+// machine's own two-core scaling beside it.
 // Targets on this 2-core machine: `sorvant-export --out-dir` at least 1.8x
 // faster than with -j 1 and at least 4x faster than a shell loop of single
 // runs; peak memory <= 40 MB per thread.
