@@ -13,12 +13,7 @@ struct BackgroundCommitter::Group {
     std::function<void(const QStringList &)> finished;
 };
 
-namespace {
-
-// The run() the calling thread is in, if any.
-thread_local std::shared_ptr<void> *t_current = nullptr;
-
-} // namespace
+thread_local std::shared_ptr<BackgroundCommitter::Group> *BackgroundCommitter::t_current = nullptr;
 
 BackgroundCommitter::BackgroundCommitter(std::size_t maxPending)
     : m_maxPending(maxPending > 0 ? maxPending : 1)
@@ -43,9 +38,8 @@ void BackgroundCommitter::run(const std::function<void()> &work, std::function<v
 {
     auto group = std::make_shared<Group>();
     group->owner = this;
-    std::shared_ptr<void> current = group;
-    std::shared_ptr<void> *const previous = t_current;
-    t_current = &current;
+    std::shared_ptr<Group> *const previous = t_current;
+    t_current = &group;
     try {
         work();
     } catch (...) {
@@ -62,10 +56,8 @@ void BackgroundCommitter::run(const std::function<void()> &work, std::function<v
         group->ended = true;
         now = group->pending == 0;
     }
-    if (now && group->finished) {
-        const std::lock_guard<std::mutex> one(m_finishing);
+    if (now && group->finished)
         group->finished(group->errors);
-    }
 }
 
 void BackgroundCommitter::waitForAll()
@@ -78,8 +70,7 @@ bool BackgroundCommitter::handOver(int fd, const QByteArray &target, const QStri
 {
     if (!t_current)
         return false;
-    const auto group = std::static_pointer_cast<Group>(*t_current);
-    return group->owner->enqueue(fd, target, fileName, group);
+    return (*t_current)->owner->enqueue(fd, target, fileName, *t_current);
 }
 
 bool BackgroundCommitter::enqueue(int fd, const QByteArray &target, const QString &fileName,
@@ -112,8 +103,6 @@ void BackgroundCommitter::loop()
         QString error;
         if (!placeUnnamedFile(item.fd, item.target, error))
             error = QStringLiteral("Error writing file %1: %2").arg(item.fileName, error);
-        else
-            error.clear();
         finishItem(item, error);
     }
 }
@@ -128,10 +117,8 @@ void BackgroundCommitter::finishItem(const Item &item, const QString &error)
             group.errors << error;
         last = --group.pending == 0 && group.ended;
     }
-    if (last && group.finished) {
-        const std::lock_guard<std::mutex> one(m_finishing);
+    if (last && group.finished)
         group.finished(group.errors);
-    }
     // Counted out only now, so that waitForAll() also waits for the call.
     const std::lock_guard<std::mutex> lock(m_mutex);
     if (--m_inFlight == 0)

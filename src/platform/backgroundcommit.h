@@ -35,8 +35,7 @@ public:
     // there. `finished` is called once each of them is in place, or failed,
     // with one "Error writing file NAME: reason" line per failure (none when
     // all went well); on the committer's thread, or on the calling thread
-    // when nothing is left waiting. Any thread may call run(); `finished`
-    // calls are never made two at a time.
+    // when nothing is left waiting. Any thread may call run().
     void run(const std::function<void()> &work, std::function<void(const QStringList &errors)> finished);
 
     // Waits until every file handed over so far is in place or has failed.
@@ -56,6 +55,9 @@ private:
         std::shared_ptr<Group> group;
     };
 
+    // The run() the calling thread is in, if any.
+    static thread_local std::shared_ptr<Group> *t_current;
+
     void loop();
     void finishItem(const Item &item, const QString &error);
     bool enqueue(int fd, const QByteArray &target, const QString &fileName, const std::shared_ptr<Group> &group);
@@ -68,7 +70,6 @@ private:
     std::deque<Item> m_queue;
     std::size_t m_inFlight = 0;       // queued or being put in place
     bool m_stopping = false;
-    std::mutex m_finishing;           // one `finished` call at a time
     std::thread m_thread;
 };
 
